@@ -1,0 +1,55 @@
+#pragma once
+// Sequential text files opened by name under a file number, read by line or
+// by comma-separated field, written item by item. Every failure throws
+// NumberedError (app/errors.h) with the number the error handler expects.
+#include <cstdint>
+#include <string>
+
+namespace vorn {
+
+enum class FileMode { Input, Output };
+
+class FileTable {
+ public:
+  FileTable();
+  ~FileTable();
+  FileTable(const FileTable&) = delete;
+  FileTable& operator=(const FileTable&) = delete;
+
+  // "/" separates folders like the platform separator. Output creates or
+  // truncates. Errors: 53, 64, 68, 70, 76 for a refused open; 55 when the
+  // number is open; 70 or 75 when the first byte of an input file fails.
+  void open_file(const std::string& name, FileMode mode, int number);
+  // A number that is not open is ignored.
+  void close_file(int number);
+  void close_all();
+  bool is_open(int number) const;
+
+  // The next line without its line end (CR, LF, CR LF or LF CR; byte 26
+  // ends the file). At the end: target becomes empty, then error 62.
+  void read_line(int number, std::string& target);
+  // The next field: leading blanks and tabs skipped, ends at a comma or a
+  // line end, trailing blanks and tabs dropped, a quoted field runs to the
+  // next quote. At the end: target becomes empty, then error 62.
+  void read_field(int number, std::string& target);
+  // The bytes unchanged, then CR LF when line_end; handed to the operating
+  // system at once. Errors: 70 or 75 on a refused write.
+  void write_item(int number, const std::string& text, bool line_end);
+
+  static constexpr int kMaxNumber = 255;
+
+ private:
+  struct Open;
+  Open* files_[kMaxNumber + 1];
+};
+
+// Text to number in extended precision (64-bit mantissa). Blanks and tabs
+// are skipped anywhere; the first byte that cannot continue the number ends
+// it; no number gives 0. Error 6 for a radix number longer than 64 bits.
+long double to_number(const std::string& text);
+
+// The local date as mm-dd-yyyy and the local time as hh:mm:ss.
+std::string date_text();
+std::string time_text();
+
+}  // namespace vorn

@@ -1,0 +1,39 @@
+#pragma once
+// The numeric templates ("+##.###" and the like) and the plain number form.
+#include <cstdint>
+#include <string>
+
+namespace vorn {
+
+enum class ValueKind { Integer, Single, Double };
+
+// Renders value through one of the twelve templates, laid out on the exact
+// decimal expansion of the binary value (single values widened exactly),
+// rounded half up at the last place, "%" and a wider field on overflow.
+// Not finite: error 5 (NumberedError), no text.
+std::string format_fixed(const std::string& tmpl, double value, ValueKind kind);
+// Convenience overloads that pick the kind from the type.
+inline std::string format_fixed(const std::string& tmpl, float value) {
+  return format_fixed(tmpl, double(value), ValueKind::Single);
+}
+inline std::string format_fixed_int(const std::string& tmpl, int64_t value) {
+  return format_fixed(tmpl, double(value), ValueKind::Integer);
+}
+inline std::string format_fixed(const std::string& tmpl, double value) {
+  return format_fixed(tmpl, value, ValueKind::Double);
+}
+
+enum class PlainKind { Int16, Int32, UInt32, Single };
+
+// Leading blank or "-", then the digits; singles with at most 7 significant
+// digits, no zero before the point, E form from 1E+07 up or below 8 decimals.
+std::string plain_number(double value, PlainKind kind);
+inline std::string plain_number(int16_t v) { return plain_number(double(v), PlainKind::Int16); }
+inline std::string plain_number(int32_t v) { return plain_number(double(v), PlainKind::Int32); }
+inline std::string plain_number(uint32_t v) { return plain_number(double(v), PlainKind::UInt32); }
+inline std::string plain_number(float v) { return plain_number(double(v), PlainKind::Single); }
+
+// A number inside a message: its plain number form and one blank.
+inline std::string number_item(double value, PlainKind kind) { return plain_number(value, kind) + " "; }
+
+}  // namespace vorn
