@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a short,
+# bounded time. FUZZ_SECONDS sets the time per target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+SECONDS_EACH=${FUZZ_SECONDS:-30}
+shopt -s nullglob
+targets=(fuzz/fuzz_*.cpp)
+[ ${#targets[@]} -eq 0 ] && exit 0
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON \
+  -DVORN_SANITIZE=address,undefined -DVORN_WINDOW=OFF -DVORN_TESTS=OFF -DVORN_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+for src in "${targets[@]}"; do
+  name=$(basename "$src" .cpp)
+  mkdir -p build-fuzz/corpus/"$name"
+  echo "-- $name for ${SECONDS_EACH}s"
+  UBSAN_OPTIONS=halt_on_error=1 build-fuzz/"$name" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 \
+    -print_final_stats=0 build-fuzz/corpus/"$name" 2>&1 | tail -n 3
+done
