@@ -43,4 +43,7 @@ class TempDir {
   std::filesystem::path path_, old_;
 };
 
+// Inside a TEST body the bare name Run means testing::Test::Run: use this.
+using Session = Run;
+
 }  // namespace vorn::test
