@@ -88,11 +88,13 @@ void Console::run_entry(Check&& check) {
   };
   for (;;) {
     const std::string k = read_key();
+    // Checked after every look, so keys still waiting cannot finish an
+    // entry the user already abandoned by closing the window.
+    if (stop_requested()) {
+      entry_cursor_.store(false, std::memory_order_release);
+      throw ProgramEnd{};
+    }
     if (k.empty()) {
-      if (stop_requested()) {
-        entry_cursor_.store(false, std::memory_order_release);
-        throw ProgramEnd{};
-      }
       host_.wait_key(10);
       continue;
     }
