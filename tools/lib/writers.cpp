@@ -63,14 +63,14 @@ void write_ff_table(const std::string& path, const std::function<double(int phi,
   const int phi_step = std::max(1, options.phi_step);
   const int theta_step = std::max(1, options.theta_step);
   static const char* const kHeader[] = {
-      "FAR FIELD TABLE",
-      "Test antenna pattern, generated",
+      "Far field table of a test antenna",
+      "Written by the project's table tool",
       "",
-      "Frequency = 1000 MHz",
-      "Reference = 0 dBi",
-      "Outer ring = 0 dB",
-      "Plot type = 3D",
-      "Step = 1 deg.",
+      "Blocks: elevation -90 up to +90 degrees",
+      "Lines: azimuth 0 up to 360 degrees",
+      "Columns: azimuth, elevation, total gain (dBi)",
+      "",
+      "",
       "",
   };
 
