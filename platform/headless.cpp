@@ -8,6 +8,10 @@ void HeadlessHost::type(const std::string& text) {
 
 void HeadlessHost::key(Key k) { script_.push_back(Item{-1, false, k}); }
 
+void HeadlessHost::type_ahead(const std::string& text) {
+  for (unsigned char c : text) script_.push_back(Item{-2, false, Key{c, 0}});
+}
+
 void HeadlessHost::type_at(int64_t at_ms, const std::string& text) {
   for (unsigned char c : text) script_.push_back(Item{at_ms, false, Key{c, 0}});
 }
@@ -25,7 +29,7 @@ void HeadlessHost::deliver_one(const Item& it) {
 }
 
 void HeadlessHost::deliver() {
-  while (!script_.empty() && script_.front().at >= 0 && script_.front().at <= now_) {
+  while (!script_.empty() && (script_.front().at == -2 || (script_.front().at >= 0 && script_.front().at <= now_))) {
     deliver_one(script_.front());
     script_.pop_front();
   }
@@ -48,6 +52,7 @@ void HeadlessHost::wait_key(int timeout_ms) {
   if (next.at < 0) {
     deliver_one(next);
     script_.pop_front();
+    deliver();
     return;
   }
   // A timed item: let the clock run to it, or to the timeout.

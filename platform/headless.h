@@ -27,6 +27,9 @@ class HeadlessHost : public Host {
   // Enter. Use key() for keys without a character.
   void type(const std::string& text);
   void key(Key k);
+  // Keys typed right behind the item before them, before the flow has
+  // taken that one: they wait in the buffer (typed ahead).
+  void type_ahead(const std::string& text);
   // Keys typed at a virtual time, in ms from the start.
   void type_at(int64_t at_ms, const std::string& text);
   // The window is closed when the flow next waits (or at a time).
@@ -51,7 +54,7 @@ class HeadlessHost : public Host {
 
  private:
   struct Item {
-    int64_t at;  // -1: when idle
+    int64_t at;  // -1: when idle; -2: together with the item before
     bool close;
     Key key;
   };
