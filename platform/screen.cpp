@@ -88,7 +88,8 @@ void Screen::put_byte(uint8_t b) {
 }
 
 void Screen::print_text(const std::string& text, bool line_end) {
-  if (pending_wrap_) {
+  // An empty text without a line end leaves a pending wrap standing.
+  if (pending_wrap_ && (!text.empty() || line_end)) {
     pending_wrap_ = false;
     if (!text.empty()) end_line();
   }

@@ -157,6 +157,24 @@ TEST(LineEntry, WrapPastColumn80ThenShortened) {
   EXPECT_EQ(con.screen.col(), 1);
 }
 
+// "? " ending in column 80: the entry starts on the next row, also after a
+// refused first key or a Backspace back to nothing.
+TEST(LineEntry, EntryBeginningAtPendingWrap) {
+  for (const char* keys : {"ab\r", ",ab\r", "x\bab\r", "x\b\bab\r"}) {
+    HeadlessHost host;
+    auto& con = host.console;
+    con.print_text(std::string(78, '.') + "? ", false);
+    ASSERT_TRUE(con.screen.pending_wrap());
+    host.type(keys);
+    std::string target;
+    con.line_entry(target);
+    EXPECT_EQ(target, "ab") << keys;
+    EXPECT_EQ(con.screen.row_text(1), std::string(78, '.') + "? ") << keys;
+    EXPECT_EQ(con.screen.row_trimmed(2), "ab") << keys;
+    EXPECT_EQ(con.screen.row(), 3) << keys;
+  }
+}
+
 TEST(LineEntry, WrapOnRow24ScrollsAndBackspaceUnscrolls) {
   HeadlessHost host;
   auto& con = host.console;
