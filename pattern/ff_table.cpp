@@ -1,8 +1,121 @@
-// Placeholder until the FF Table reader lands.
+// The two passes over the FF Table: the grid test on lines 13 and 14, then
+// the 65,341 values with their cell gains and the maximum.
 #include "pattern/ff_table.h"
 
+#include <cmath>
+
+#include "app/flow.h"
+
 namespace vorn {
-void check_ff_grid(State&) {}
-void read_ff_table(State&) {}
-double cell_gain_of(double) { return 0; }
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kFFFile = 1;
+
+// Characters start..start+count-1 (from 1) of text, as many as there are.
+void mid_into(const std::string& text, size_t start, size_t count, std::string& out) {
+  if (text.size() < start) {
+    out.clear();
+    return;
+  }
+  out.assign(text, start - 1, count);
+}
+
+// (pi/180)^2 with pi/180 never rounded to double on the way.
+long double cell_solid_angle() {
+  static const long double v = powl((long double)kPi / 180.0L, 2.0L);
+  return v;
+}
+
+const MessageLine kFormatLine1{" The FF Table file is not in accordance with the right format"};
+const MessageLine kFormatLine2{" (number of lines and/or content of lines)."};
+
+}  // namespace
+
+double cell_gain_of(double tot_dB) {
+  const long double power = powl(10.0L, (long double)tot_dB / 10.0L);
+  return (double)(power * cell_solid_angle());
+}
+
+void check_ff_grid(State& S) {
+  S.files.close_file(kFFFile);
+  pass_checkpoint(S, 20);
+  step(S, 248, [&] { S.files.open_file(S.ff_name, FileMode::Input, kFFFile); });
+  step(S, 251, [&] {
+    for (int i = 0; i < 12; ++i) S.files.read_line(kFFFile, S.line_text);
+  });
+  step(S, 253, [&] { S.files.read_line(kFFFile, S.line_text); });
+  step(S, 254, [&] { S.azimuth_13 = (float)to_number(S.line_text.substr(0, 3)); });
+  step(S, 256, [&] { S.files.read_line(kFFFile, S.line_text); });
+  step(S, 257, [&] { S.azimuth_14 = (float)to_number(S.line_text.substr(0, 3)); });
+  // The one comparison that is not made in single precision.
+  const long double step_deg = (long double)S.azimuth_14 - (long double)S.azimuth_13;
+  if (step_deg != 1.0L) {
+    fatal_error_display(S, {{" The FF Table must be of 1 deg. resolution but is not!"}});
+  }
+  S.files.close_file(kFFFile);
+}
+
+void read_ff_table(State& S) {
+  S.con.set_title("VORN v3.05" + std::string(9, ' ') + "FFTab: " + S.ff_name);
+  S.con.pause(2);
+  // Still under checkpoint 20: a failure here is a missing table again.
+  step(S, 275, [&] { S.files.open_file(S.ff_name, FileMode::Input, kFFFile); });
+  step(S, 277, [&] {
+    for (int i = 0; i < 9; ++i) S.files.read_line(kFFFile, S.line_text);
+  });
+  S.con.set_colour(7);
+  S.con.end_line();
+  for (const char* line : {" Extracting the 65,341 Tot_dB values from the FF Table,",
+                           " looking at any possible comma and preparing",
+                           " the 65,341 elements for the double integration,", " please, wait ..."}) {
+    S.con.print_item(line);
+    S.con.end_line();
+  }
+  S.Max_Gain = -1000;
+
+  for (int theta = 180; theta >= 0; --theta) {
+    pass_checkpoint(S, 100);
+    step(S, 280, [&] { S.files.read_line(kFFFile, S.line_text); });
+    pass_checkpoint(S, 110);
+    step(S, 281, [&] { S.files.read_line(kFFFile, S.line_text); });
+    pass_checkpoint(S, 120);
+    step(S, 282, [&] { S.files.read_line(kFFFile, S.line_text); });
+    for (int phi = 0; phi <= 360; ++phi) {
+      pass_checkpoint(S, 130);
+      step(S, 283, [&] { S.files.read_line(kFFFile, S.line_text); });
+      mid_into(S.line_text, 26, 10, S.dB_field);
+      if (S.dB_field.size() >= 8 && S.dB_field[7] == ',') {
+        if (theta == 180 && phi == 0) {
+          S.con.end_line();
+          S.con.set_colour(9);
+          S.con.print_item(" Replacing commas by dots, please wait a little more!");
+          S.con.end_line();
+          S.con.set_colour(7);
+          S.con.end_line();
+        }
+        // First 7, a dot, last 2: on a short field the last 2 may overlap.
+        const size_t n = S.dB_field.size();
+        S.dB_field = S.dB_field.substr(0, 7) + "." + S.dB_field.substr(n - 2);
+      }
+      const int32_t k = point_index(phi, theta);
+      step(S, 285, [&] { S.Tot_dB[k] = (double)to_number(S.dB_field); });
+      const float value = (float)S.Tot_dB[k];
+      if (value > S.Max_Gain) {
+        S.Max_Gain = value;
+        S.phi_max = (int16_t)phi;
+        S.theta_max = (int16_t)theta;
+      }
+      S.Cell_Gain[k] = cell_gain_of(S.Tot_dB[k]);
+    }
+  }
+
+  if (S.line_text.compare(0, 3, "360") != 0) {
+    fatal_error_display(S, {kFormatLine1, kFormatLine2});
+  }
+  if ((float)S.Tot_dB[point_index(0, 90)] == S.Max_Gain) S.theta_max = 90;
+  S.files.close_file(kFFFile);
+}
+
 }  // namespace vorn
