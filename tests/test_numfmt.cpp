@@ -64,7 +64,7 @@ TEST_P(FixedTable, Renders) {
 INSTANTIATE_TEST_SUITE_P(
     Templates, FixedTable,
     ::testing::Values(
-        // The renderings the program is specified by.
+        // The renderings of the table pages and the output file.
         FixedCase{"##", 0, I, " 0"}, FixedCase{"##", 5, I, " 5"}, FixedCase{"##", 30, I, "30"},
         FixedCase{"##", 90, I, "90"}, FixedCase{"###", 0, I, "  0"}, FixedCase{"###", 45, I, " 45"},
         FixedCase{"###", 360, I, "360"}, FixedCase{"###", -5, I, " -5"},
