@@ -1,17 +1,160 @@
-// Placeholder until the file services land: enough to read and write.
+// Sequential text files on POSIX descriptors. Input is read in large blocks
+// and scanned in memory; output goes to write(2) item by item, so whatever
+// was written before a stop or a failure is already in the file.
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
 
 #include "app/errors.h"
 
 namespace vorn {
 
+namespace {
+
+constexpr unsigned char kEndOfFile = 26;
+constexpr unsigned char CR = 13;
+constexpr unsigned char LF = 10;
+constexpr std::size_t kBlock = std::size_t(1) << 18;
+constexpr std::size_t kSmallBlock = 4096;
+
+// ENOENT is a missing file or a missing folder; only a look at the folder
+// tells which.
+constexpr int kMissing = -1;
+
+// How the system's reasons map onto our numbers: at an open, and at a read
+// or write of an open file.
+struct ErrnoRow {
+  int code;
+  int on_open;
+  int on_transfer;
+};
+constexpr ErrnoRow kErrnoTable[] = {
+    {ENOENT, kMissing, err::path_file_access},
+    {ENOTDIR, err::path_not_found, err::path_file_access},
+    {ENAMETOOLONG, err::path_not_found, err::path_file_access},
+    {EACCES, err::permission_denied, err::permission_denied},
+    {EPERM, err::permission_denied, err::permission_denied},
+    {EROFS, err::permission_denied, err::path_file_access},
+    {ETXTBSY, err::permission_denied, err::path_file_access},
+    {ENXIO, err::device_unavailable, err::path_file_access},
+    {ENODEV, err::device_unavailable, err::path_file_access},
+    // EISDIR, EINVAL, EMFILE, ENFILE, ELOOP, ENOSPC, EIO, EFBIG and the rest.
+    {0, err::file_not_found, err::path_file_access},
+};
+
+const ErrnoRow& errno_row(int code) {
+  for (const ErrnoRow& row : kErrnoTable)
+    if (row.code == code || row.code == 0) return row;
+  return kErrnoTable[std::size(kErrnoTable) - 1];
+}
+
+bool folder_exists(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  if (slash == std::string::npos) return true;
+  std::string folder = slash == 0 ? std::string("/") : name.substr(0, slash);
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int open_error(int code, const std::string& name) {
+  int n = errno_row(code).on_open;
+  if (n == kMissing) n = folder_exists(name) ? err::file_not_found : err::path_not_found;
+  return n;
+}
+
+[[noreturn]] void raise_transfer_error(int code) { raise_error(errno_row(code).on_transfer); }
+
+// Bytes that stop a scan: a line end or the end-of-file byte, plus the
+// comma for an unquoted field and the quote for a quoted one.
+struct StopSet {
+  bool stop[256] = {};
+  constexpr StopSet(std::initializer_list<unsigned char> bytes) {
+    for (unsigned char b : bytes) stop[b] = true;
+  }
+};
+constexpr StopSet kLineStops{CR, LF, kEndOfFile};
+constexpr StopSet kFieldStops{CR, LF, kEndOfFile, ','};
+constexpr StopSet kQuoteStops{'"', kEndOfFile};
+
+}  // namespace
+
 struct FileTable::Open {
-  std::FILE* f;
-  FileMode mode;
+  Open() = default;
+  Open(const Open&) = delete;
+  Open& operator=(const Open&) = delete;
+  ~Open() {
+    if (fd >= 0) ::close(fd);
+  }
+
+  int fd = -1;
+  FileMode mode = FileMode::Input;
+  bool ended = false;  // byte 26 met: sticks while the file is open
+  std::unique_ptr<unsigned char[]> buf;
+  std::size_t pos = 0, len = 0, cap = 0;
+
+  // Refills the block; false at the physical end.
+  bool fill() {
+    for (;;) {
+      ssize_t n = ::read(fd, buf.get(), cap);
+      if (n > 0) {
+        pos = 0;
+        len = std::size_t(n);
+        return true;
+      }
+      if (n == 0) return false;
+      if (errno != EINTR) raise_transfer_error(errno);
+    }
+  }
+
+  // The next byte without taking it; -1 at the end of the file.
+  int peek() {
+    if (ended) return -1;
+    if (pos == len && !fill()) return -1;
+    unsigned char c = buf[pos];
+    if (c == kEndOfFile) {
+      ended = true;
+      return -1;
+    }
+    return c;
+  }
+
+  // Appends bytes up to the first stop byte (not taken); returns that byte,
+  // or -1 at the end of the file.
+  int collect(const StopSet& stops, std::string* into) {
+    for (;;) {
+      if (ended) return -1;
+      if (pos == len && !fill()) return -1;
+      const unsigned char* p = buf.get() + pos;
+      const unsigned char* end = buf.get() + len;
+      const unsigned char* q = p;
+      while (q != end && !stops.stop[*q]) ++q;
+      if (into) into->append(reinterpret_cast<const char*>(p), std::size_t(q - p));
+      pos = std::size_t(q - buf.get());
+      if (q != end) return peek();
+    }
+  }
+
+  // Takes a line end whose first byte is under the position: a CR LF or
+  // LF CR pair counts as one.
+  void take_line_end(int first) {
+    ++pos;
+    int next = peek();
+    if ((first == CR && next == LF) || (first == LF && next == CR)) ++pos;
+  }
 };
 
 FileTable::FileTable() {
@@ -20,70 +163,315 @@ FileTable::FileTable() {
 FileTable::~FileTable() { close_all(); }
 
 void FileTable::open_file(const std::string& name, FileMode mode, int number) {
+  if (number < 1 || number > kMaxNumber) raise_error(err::bad_file_number);
   if (files_[number]) raise_error(err::file_already_open);
-  std::FILE* f = std::fopen(name.c_str(), mode == FileMode::Input ? "rb" : "wb");
-  if (!f) raise_error(err::file_not_found);
-  files_[number] = new Open{f, mode};
+  // The system call would stop at a NUL and open some other file.
+  if (name.empty() || name.find('\0') != std::string::npos) raise_error(err::file_not_found);
+
+  int flags = O_CLOEXEC | (mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC);
+  int fd;
+  do fd = ::open(name.c_str(), flags, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) raise_error(open_error(errno, name));
+
+  // Owns the descriptor from here on: every failure below closes it and
+  // leaves the number free.
+  auto f = std::make_unique<Open>();
+  f->fd = fd;
+  f->mode = mode;
+  if (mode == FileMode::Input) {
+    // A folder opens fine for reading on Linux, but it is no file.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) raise_error(err::file_not_found);
+    // A small file needs no large block; one byte more meets its end at once.
+    f->cap = kBlock;
+    if (S_ISREG(st.st_mode) && std::size_t(st.st_size) < kBlock)
+      f->cap = std::max(std::size_t(st.st_size) + 1, kSmallBlock);
+    f->buf = std::make_unique_for_overwrite<unsigned char[]>(f->cap);
+    f->peek();  // the first byte: a read fault shows here, a 26 ends the file
+  }
+  files_[number] = f.release();
 }
 
 void FileTable::close_file(int number) {
-  if (!files_[number]) return;
-  std::fclose(files_[number]->f);
+  if (number < 1 || number > kMaxNumber || !files_[number]) return;
   delete files_[number];
   files_[number] = nullptr;
 }
 
 void FileTable::close_all() {
-  for (int i = 0; i <= kMaxNumber; ++i) close_file(i);
+  for (int i = 1; i <= kMaxNumber; ++i) close_file(i);
 }
 
-bool FileTable::is_open(int number) const { return files_[number] != nullptr; }
+bool FileTable::is_open(int number) const {
+  return number >= 1 && number <= kMaxNumber && files_[number] != nullptr;
+}
+
+FileTable::Open& FileTable::input(int number) {
+  if (!is_open(number)) raise_error(err::bad_file_number);
+  if (files_[number]->mode != FileMode::Input) raise_error(err::bad_file_mode);
+  return *files_[number];
+}
 
 void FileTable::read_line(int number, std::string& target) {
   target.clear();
-  std::FILE* f = files_[number]->f;
-  int c = std::fgetc(f);
-  if (c == EOF) raise_error(err::input_past_end);
-  while (c != EOF && c != '\n' && c != '\r') {
-    target.push_back(char(c));
-    c = std::fgetc(f);
-  }
-  if (c == '\r') {
-    int d = std::fgetc(f);
-    if (d != '\n' && d != EOF) std::ungetc(d, f);
+  Open& f = input(number);
+  try {
+    if (f.peek() < 0) raise_error(err::input_past_end);
+    int stop = f.collect(kLineStops, &target);
+    if (stop >= 0) f.take_line_end(stop);
+  } catch (...) {
+    target.clear();
+    throw;
   }
 }
 
 void FileTable::read_field(int number, std::string& target) {
-  read_line(number, target);
-  size_t a = target.find_first_not_of(" \t");
-  target = a == std::string::npos ? "" : target.substr(a);
+  target.clear();
+  Open& f = input(number);
+  try {
+    int c = f.peek();
+    while (c == ' ' || c == '\t') {
+      ++f.pos;
+      c = f.peek();
+    }
+    if (c < 0) raise_error(err::input_past_end);
+    if (c == '"') {
+      ++f.pos;
+      if (f.collect(kQuoteStops, &target) == '"') ++f.pos;
+      c = f.collect(kFieldStops, nullptr);
+    } else {
+      c = f.collect(kFieldStops, &target);
+      std::size_t keep = target.find_last_not_of(" \t");
+      target.resize(keep == std::string::npos ? 0 : keep + 1);
+    }
+    if (c == ',')
+      ++f.pos;
+    else if (c >= 0)
+      f.take_line_end(c);
+  } catch (...) {
+    target.clear();
+    throw;
+  }
 }
 
 void FileTable::write_item(int number, const std::string& text, bool line_end) {
-  std::FILE* f = files_[number]->f;
-  std::fwrite(text.data(), 1, text.size(), f);
-  if (line_end) std::fwrite("\r\n", 1, 2, f);
-  std::fflush(f);
+  if (!is_open(number)) raise_error(err::bad_file_number);
+  Open& f = *files_[number];
+  if (f.mode != FileMode::Output) raise_error(err::bad_file_mode);
+  std::string joined;
+  const std::string* bytes = &text;
+  if (line_end) {
+    joined.reserve(text.size() + 2);
+    joined.append(text).append("\r\n");
+    bytes = &joined;
+  }
+  const char* p = bytes->data();
+  std::size_t left = bytes->size();
+  while (left > 0) {
+    ssize_t n = ::write(f.fd, p, left);
+    if (n > 0) {
+      p += n;
+      left -= std::size_t(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      // A write that takes nothing without a reason would loop for ever.
+      raise_transfer_error(n < 0 ? errno : ENOSPC);
+    }
+  }
 }
 
-long double to_number(const std::string& text) { return std::strtold(text.c_str(), nullptr); }
+// ---------------------------------------------------------------------------
+// Text to number
+
+namespace {
+
+bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool is_exponent_letter(unsigned char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+
+int radix_digit(unsigned char c, int radix) {
+  int v;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
+  else
+    return -1;
+  return v < radix ? v : -1;
+}
+
+// text[at] follows the "&".
+long double radix_number(const std::string& text, std::size_t at) {
+  if (text.size() - at < 2) return 0;
+  int radix, bits;
+  switch (text[at]) {
+    case 'H': case 'h': radix = 16; bits = 4; break;
+    case 'O': case 'o': radix = 8; bits = 3; break;
+    case 'B': case 'b': radix = 2; bits = 1; break;
+    default: return 0;
+  }
+  uint64_t value = 0;
+  int used_bits = 0;  // bits of the digits after the leading zeros
+  for (std::size_t i = at + 1; i < text.size(); ++i) {
+    int d = radix_digit(static_cast<unsigned char>(text[i]), radix);
+    if (d < 0) break;
+    if (value == 0) {
+      if (d == 0) continue;
+      used_bits = 0;
+      for (int v = d; v; v >>= 1) ++used_bits;  // the first digit counts its own bits
+    } else {
+      used_bits += bits;
+    }
+    if (used_bits > 64) raise_error(err::overflow);
+    value = (value << bits) | uint64_t(d);
+  }
+  return static_cast<long double>(static_cast<int64_t>(value));
+}
+
+// 10^k for k = 0..27: all exact in a 64-bit mantissa (5^27 < 2^64).
+constexpr int kExactPowers = 27;
+long double power_of_ten(int k) {
+  static const std::array<long double, kExactPowers + 1> table = [] {
+    std::array<long double, kExactPowers + 1> t{};
+    long double v = 1;
+    for (auto& p : t) {
+      p = v;
+      v *= 10;
+    }
+    return t;
+  }();
+  return table[std::size_t(k)];
+}
+
+}  // namespace
+
+long double to_number(const std::string& text) {
+  enum class State { Start, Integer, Fraction, ExponentLetter, ExponentDigits };
+  State state = State::Start;
+  bool negative = false, exponent_negative = false;
+  std::string digits;  // significant digits, leading zeros dropped
+  int64_t fraction_digits = 0;
+  int64_t exponent = 0;
+  int exponent_digits = 0;
+  bool exponent_seen = false;
+
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == ' ' || c == '\t') continue;
+    bool go_on = true;
+    switch (state) {
+      case State::Start:
+        if (c == '&') return radix_number(text, i + 1);
+        if (c == '+' || c == '-') {
+          negative = c == '-';
+          state = State::Integer;
+          continue;
+        }
+        state = State::Integer;
+        [[fallthrough]];
+      case State::Integer:
+      case State::Fraction:
+        if (is_digit(c)) {
+          if (state == State::Fraction) ++fraction_digits;
+          if (c != '0' || !digits.empty()) digits.push_back(char(c));
+        } else if (c == '.' && state == State::Integer) {
+          state = State::Fraction;
+        } else if (is_exponent_letter(c)) {
+          state = State::ExponentLetter;
+          exponent_seen = true;
+        } else {
+          go_on = false;
+        }
+        break;
+      case State::ExponentLetter:
+        if (c == '+' || c == '-') {
+          exponent_negative = c == '-';
+          state = State::ExponentDigits;
+          break;
+        }
+        state = State::ExponentDigits;
+        [[fallthrough]];
+      case State::ExponentDigits:
+        if (!is_digit(c)) {
+          go_on = false;
+        } else if (exponent != 0 || c != '0') {
+          if (++exponent_digits > 18) {
+            go_on = false;
+          } else {
+            exponent = exponent * 10 + (c - '0');
+          }
+        }
+        break;
+    }
+    if (!go_on) break;
+  }
+
+  if (digits.empty()) return 0;
+
+  // Whole numbers of up to 18 digits are exact as integers.
+  if (digits.size() <= 18 && fraction_digits == 0 && !exponent_seen) {
+    uint64_t v = 0;
+    for (char d : digits) v = v * 10 + uint64_t(d - '0');
+    long double r = static_cast<long double>(v);
+    return negative ? -r : r;
+  }
+
+  // value = digits * 10^scale
+  int64_t scale = (exponent_negative ? -exponent : exponent) - fraction_digits;
+  std::size_t keep = digits.find_last_not_of('0') + 1;
+  scale += int64_t(digits.size() - keep);
+  digits.resize(keep);
+
+  // Both operands exact, so the one rounding of the product or quotient
+  // gives the nearest value.
+  // 19 digits still fit in 64 bits.
+  if (digits.size() <= 19 && scale >= -kExactPowers && scale <= kExactPowers) {
+    uint64_t v = 0;
+    for (char d : digits) v = v * 10 + uint64_t(d - '0');
+    long double m = static_cast<long double>(v);
+    long double r = scale >= 0 ? m * power_of_ten(int(scale)) : m / power_of_ten(int(-scale));
+    return negative ? -r : r;
+  }
+
+  // Everything else: the C library rounds correctly from the digit string.
+  std::string clean;
+  clean.reserve(digits.size() + 24);
+  if (negative) clean.push_back('-');
+  clean.append(digits);
+  char exp_text[24];
+  std::snprintf(exp_text, sizeof exp_text, "e%lld", static_cast<long long>(scale));
+  clean.append(exp_text);
+  return std::strtold(clean.c_str(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Clock
+
+namespace {
+
+std::tm local_now() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  if (!localtime_r(&t, &tm)) tm = std::tm{};
+  return tm;
+}
+
+}  // namespace
 
 std::string date_text() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm;
-  localtime_r(&t, &tm);
-  char buf[16];
-  std::strftime(buf, sizeof buf, "%m-%d-%Y", &tm);
+  std::tm tm = local_now();
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900);
   return buf;
 }
 
 std::string time_text() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm;
-  localtime_r(&t, &tm);
-  char buf[16];
-  std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
+  std::tm tm = local_now();
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
   return buf;
 }
 

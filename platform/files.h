@@ -40,6 +40,8 @@ class FileTable {
 
  private:
   struct Open;
+  // The open input file under number: 52 when none, 54 when it is output.
+  Open& input(int number);
   Open* files_[kMaxNumber + 1];
 };
 
