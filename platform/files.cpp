@@ -168,11 +168,15 @@ void FileTable::open_file(const std::string& name, FileMode mode, int number) {
   // The system call would stop at a NUL and open some other file.
   if (name.empty() || name.find('\0') != std::string::npos) raise_error(err::file_not_found);
 
+  // Users separate folders with "\" as often as with "/".
+  std::string path = name;
+  std::replace(path.begin(), path.end(), '\\', '/');
+
   int flags = O_CLOEXEC | (mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC);
   int fd;
-  do fd = ::open(name.c_str(), flags, 0666);
+  do fd = ::open(path.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
-  if (fd < 0) raise_error(open_error(errno, name));
+  if (fd < 0) raise_error(open_error(errno, path));
 
   // Owns the descriptor from here on: every failure below closes it and
   // leaves the number free.

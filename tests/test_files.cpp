@@ -261,6 +261,7 @@ TEST(Files, OpenRefusalsGiveTheirNumbers) {
       {"missing folder, input", "nofolder/x.txt", FileMode::Input, vorn::err::path_not_found},
       {"missing folder, output", "nofolder/x.txt", FileMode::Output, vorn::err::path_not_found},
       {"missing folder deeper", "folder/no/x.txt", FileMode::Output, vorn::err::path_not_found},
+      {"missing folder before a backslash", "nofolder\\x.txt", FileMode::Output, vorn::err::path_not_found},
       {"a file used as a folder", "plain.txt/x.txt", FileMode::Input, vorn::err::path_not_found},
       {"name too long, input", long_name + ".txt", FileMode::Input, vorn::err::path_not_found},
       {"name too long, output", long_name + ".txt", FileMode::Output, vorn::err::path_not_found},
@@ -278,11 +279,19 @@ TEST(Files, OpenRefusalsGiveTheirNumbers) {
   }
   EXPECT_EQ(get("abc"), "wrong file");  // the NUL name touched nothing
 
-  // "/" separates folders.
-  std::string s;
-  t.open_file("folder/inner.txt", FileMode::Input, 1);
-  t.read_line(1, s);
-  EXPECT_EQ(s, "inner");
+  // "/" and "\\" both separate folders.
+  for (const char* name : {"folder/inner.txt", "folder\\inner.txt"}) {
+    SCOPED_TRACE(name);
+    std::string s;
+    t.open_file(name, FileMode::Input, 1);
+    t.read_line(1, s);
+    EXPECT_EQ(s, "inner");
+    t.close_file(1);
+  }
+  t.open_file("folder\\made.txt", FileMode::Output, 1);
+  t.close_file(1);
+  EXPECT_TRUE(fs::exists("folder/made.txt"));
+  EXPECT_FALSE(fs::exists("folder\\made.txt"));
 }
 
 TEST(Files, SocketIsAnUnavailableDevice) {
