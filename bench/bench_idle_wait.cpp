@@ -69,5 +69,3 @@ void BM_IdleNumericEntry(benchmark::State& state) {
 BENCHMARK(BM_IdleKeyWait)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleLineEntry)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleNumericEntry)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-BENCHMARK_MAIN();
