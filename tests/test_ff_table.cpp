@@ -233,6 +233,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The count is right again, but the last line read is not phi 360.
         LayoutCase{"MissingLineAndExtraAtEnd", {.extra_lines = 1},
                    [](auto& l) { l.erase(l.begin() + 30000); }, Ends::Format},
+        // Nothing but the count and the last line is checked: one line too
+        // many early and one too few later shift only the values between.
+        LayoutCase{"ExtraAndMissingLineInBlocksUnnoticed", {},
+                   [](auto& l) { l.insert(l.begin() + 30000, "stray"); l.erase(l.begin() + 40000); }, Ends::Read},
+        // Lines after 65,893 are never read, so they cannot end the program.
+        LayoutCase{"LongerFileWithShortLastLines", {.extra_lines = 2},
+                   [](auto& l) { l[65893] = ""; l[65894] = "x"; }, Ends::Read},
         LayoutCase{"LastLineLongerAzimuthText", {}, set_line(65893, "3600 whatever"), Ends::Read},
         LayoutCase{"LastLineLeadingBlank", {}, set_line(65893, " 360"), Ends::Format},
         LayoutCase{"LastLineTwoCharacters", {}, set_line(65893, "36"), Ends::Format},
@@ -415,3 +422,24 @@ INSTANTIATE_TEST_SUITE_P(
         MaxCase{"EqualInSinglePrecision", peaks({{4, 100, 1234567.02}, {3, 170, 1234567.01}}, 0),
                 float(1234567.01), 3, 170}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CellGain, ReaderGivesExtendedRecipeBitForBit) {
+  // Tot_dB in hundredths, one value per theta of azimuth 40.
+  const std::vector<int> hundredths{-99999, 0, -300, 3000, 1, -1, 1537, -2500, -46000, 9999, -12345, 4,
+                                    -5, 2999, -301, 77777, -77777, 33, -33, 1000};
+  Reader t;
+  write_ff_table(kTable, [&](int phi, int theta) {
+    if (phi == 40 && theta < (int)hundredths.size()) return hundredths[size_t(theta)] / 100.0;
+    return -7.0;
+  });
+  ASSERT_EQ(t.read(), Outcome::Read);
+  const long double cell = powl((long double)3.141592653589793 / 180.0L, 2.0L);
+  for (size_t n = 0; n < hundredths.size(); ++n) {
+    const int k = point_index(40, int(n));
+    const double tot = (double)((long double)hundredths[n] / 100.0L);
+    ASSERT_EQ(t.r.S.Tot_dB[k], tot) << hundredths[n];
+    const double expected = (double)(powl(10.0L, (long double)tot / 10.0L) * cell);
+    const double got = t.r.S.Cell_Gain[k];
+    EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << hundredths[n];
+  }
+}

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "app/errors.h"
 #include "app/state.h"
+#include "pattern/ff_table.h"
+#include "pattern/matrix.h"
 #include "tests/support/harness.h"
 
 namespace vorn::tools {
@@ -277,6 +280,31 @@ TEST(Tilt, TiltedLobePeaksAtElevationAlpha) {
         EXPECT_LE(angle(point_direction(i + 1), direction(0, theta)), 1.5) << alpha << " point " << i + 1;
       }
   }
+}
+
+// The same through the program's own reader and gather: the directional
+// table's main lobe, tilted by 30, peaks at elevation 30 on azimuth 0.
+TEST(Tilt, ReadTableTiltedBy30PeaksAtElevation30) {
+  test::TempDir dir;
+  write_ff_table("lobe.txt", directional_gain);
+  write_matrix(matrix_path("", 30), tilt_sources(30));
+  test::Session r;
+  r.S.ff_name = "lobe.txt";
+  check_ff_grid(r.S);
+  read_ff_table(r.S);
+  ASSERT_EQ(r.S.theta_max, 90);
+  r.S.alpha = 30;
+  form_alpha_text(r.S);
+  load_matrix(r.S);
+  const auto& g = r.S.Rot_Gain;
+  const auto top = std::max_element(g.begin() + 1, g.end());
+  EXPECT_EQ(*top, r.S.Cell_Gain[point_index(0, 90)]);
+  const int k = int(top - g.begin());
+  EXPECT_EQ(90 - (k - 1) % 181, 30);
+  EXPECT_EQ(g[point_index(0, 60)], *top);
+  EXPECT_EQ(g[point_index(360, 60)], *top);
+  // Elevation 0 on azimuth 0 now lies 30 degrees off the boresight.
+  EXPECT_LT(g[point_index(0, 90)], *top / 2);
 }
 
 TEST(Tilt, AllMatricesAreWrittenWithTheirSources) {

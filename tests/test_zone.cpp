@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 
 #include "app/errors.h"
 #include "gt/zone.h"
@@ -146,6 +147,102 @@ TEST(Figures, AboveUnityAverageCountsAsLossless) {
   EXPECT_EQ(S.T_total[5], S.T_pattern[5]);
 }
 
+// Any Matrix file whose sources all lie in 1..65,341 leaves a constant
+// pattern unchanged, so every alpha gives the same figures.
+enum class Sources { Tilt, Random, Reversed, Single };
+
+std::vector<int32_t> sources_of(Sources kind, int alpha) {
+  if (kind == Sources::Tilt) return tools::tilt_sources(alpha);
+  std::vector<int32_t> s(kPoints);
+  std::mt19937 rng(unsigned(alpha) * 7919u + 1u);
+  std::uniform_int_distribution<int32_t> any(1, kPoints);
+  for (int i = 0; i < kPoints; ++i) {
+    if (kind == Sources::Random) s[size_t(i)] = any(rng);
+    if (kind == Sources::Reversed) s[size_t(i)] = kPoints - i;
+    if (kind == Sources::Single) s[size_t(i)] = kPoints;
+  }
+  return s;
+}
+
+struct EveryAlphaCase {
+  const char* name;
+  double dB;
+  float t_sky, t_earth;
+  const char* zone;  // Sky_zone and Earth_zone, "" when not given
+  const char *t_pattern, *t_total, *g_t;
+};
+
+void PrintTo(const EveryAlphaCase& c, std::ostream* os) { *os << c.name; }
+
+class EveryAlpha : public ::testing::TestWithParam<EveryAlphaCase> {};
+
+TEST_P(EveryAlpha, SameFiguresWhateverTheMatrixFilesHold) {
+  const EveryAlphaCase& c = GetParam();
+  Antenna t(c.dB, c.t_sky, c.t_earth, {0});
+  const std::vector<std::pair<int, Sources>> rows{
+      {1, Sources::Tilt}, {30, Sources::Tilt}, {90, Sources::Tilt},  {17, Sources::Random},
+      {44, Sources::Reversed}, {89, Sources::Single}, {0, Sources::Tilt}};
+  for (auto [a, kind] : rows)
+    if (a != 0) tools::write_matrix(tools::matrix_path("", a), sources_of(kind, a));
+  ASSERT_TRUE(t.reference()) << t.screen();
+  State& S = t.r.S;
+  for (auto [a, kind] : rows) {
+    SCOPED_TRACE("alpha " + std::to_string(a));
+    ASSERT_TRUE(t.row(a)) << t.screen();
+    if (*c.zone) {
+      expect_figure(S.Sky_zone[a], c.zone);
+      expect_figure(S.Earth_zone[a], c.zone);
+    }
+    EXPECT_EQ(S.Sky_zone[a], S.Sky_zone[0]);
+    EXPECT_EQ(S.Earth_zone[a], S.Earth_zone[0]);
+    expect_figure(S.T_pattern[a], c.t_pattern);
+    expect_figure(S.T_total[a], c.t_total);
+    expect_figure(S.G_T[a], c.g_t);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Figures, EveryAlpha,
+    ::testing::Values(
+        EveryAlphaCase{"IsotropicLossless", 0.0, 100, 300, "6.28302580906", "200", "200", "-23.0102999566"},
+        EveryAlphaCase{"LossyMinus3dB", -3.0, 100, 300, "", "200", "244.894294740", "-26.8897866756"},
+        EveryAlphaCase{"LossyAtZeroKelvin", -3.0, 0, 0, "", "0", "144.659394163", "-24.6034664193"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The rule as a row applies it, on either side of its boundary.
+struct RowRuleCase {
+  const char* name;
+  double avg;
+  bool lossless;
+};
+
+void PrintTo(const RowRuleCase& c, std::ostream* os) { *os << c.name; }
+
+class RowRule : public ::testing::TestWithParam<RowRuleCase> {};
+
+TEST_P(RowRule, TotalIsPatternOnlyWhenLossless) {
+  const RowRuleCase& c = GetParam();
+  Antenna t(0.0, 100, 300, {0});
+  ASSERT_TRUE(t.reference());
+  State& S = t.r.S;
+  S.Avg_Gain = c.avg;
+  ASSERT_TRUE(t.row(0));
+  if (c.lossless) {
+    EXPECT_EQ(S.T_total[0], S.T_pattern[0]);
+  } else {
+    // T_pattern is 200: 290 - 90 * Avg_Gain, about 200.09.
+    EXPECT_NEAR(S.T_total[0], 290.0 - 90.0 * c.avg, 1e-9);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zone, RowRule,
+                         ::testing::Values(RowRuleCase{"At0_99900004", 0.99900004, false},
+                                           RowRuleCase{"At0_99900005", 0.99900005, true},
+                                           RowRuleCase{"AtThreshold", 0.9990000426769257, true},
+                                           RowRuleCase{"JustBelowThreshold",
+                                                       std::nextafter(0.9990000426769257, 0.0), false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------------------
 // Rows that end the program
 
@@ -242,7 +339,9 @@ TEST(Zone, PhiSumOfEachAzimuth) {
   r.S.theta_to = 90;
   integrate_zone(r.S);
   for (int phi = 0; phi <= 360; ++phi) {
-    if (phi != 17) EXPECT_EQ(r.S.Phi_Sum[phi], 0.0) << phi;
+    if (phi != 17) {
+      EXPECT_EQ(r.S.Phi_Sum[phi], 0.0) << phi;
+    }
   }
   // 2 * (sum of sines 1..89 + 1/2) ~ 2 * (cot(0.5 deg) / 2)
   EXPECT_NEAR(r.S.Phi_Sum[17], 1.0 / std::tan(0.5 * kDeg), 1e-9);
