@@ -19,14 +19,18 @@ using vorn::test::TempDir;
 constexpr const char* kTable = "bench table.txt";
 
 // One folder for the whole process: the table and the files of alpha 0-18.
-TempDir& folder() {
-  static TempDir* dir = [] {
-    auto* d = new TempDir;
+// A static, so that it is removed at exit.
+struct Folder {
+  TempDir dir;
+  Folder() {
     vorn::tools::write_ff_table(kTable, vorn::tools::directional_gain);
     for (int a = 0; a <= 18; ++a) vorn::tools::write_matrix(vorn::tools::matrix_path("", a), vorn::tools::tilt_sources(a));
-    return d;
-  }();
-  return *dir;
+  }
+};
+
+TempDir& folder() {
+  static Folder f;
+  return f.dir;
 }
 
 std::unique_ptr<Run> table_read() {
