@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -251,6 +252,24 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"TwelveLines", {.keep_lines = 12}, nullptr, Ends::Generic, "Error 62 at line 253"},
         LayoutCase{"ThirteenLines", {.keep_lines = 13}, nullptr, Ends::Generic, "Error 62 at line 256"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FFTable, LastLineWithoutLineEndIsRead) {
+  Reader t;
+  write_ff_table(kTable, [](int phi, int theta) { return phi == 360 && theta == 0 ? 4.56 : -1.0; });
+  std::string text;
+  {
+    std::ifstream in(kTable, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+  text.resize(text.size() - 2);
+  std::ofstream(kTable, std::ios::binary | std::ios::trunc) << text;
+  ASSERT_EQ(t.read(), Outcome::Read) << t.screen();
+  EXPECT_EQ(t.r.S.Tot_dB[point_index(360, 0)], 4.56);
+  EXPECT_EQ(t.r.S.Max_Gain, 4.56f);
+  EXPECT_EQ(t.r.S.phi_max, 360);
+  EXPECT_EQ(t.r.S.theta_max, 0);
+}
 
 TEST(FFTable, GenericMessageKeepsItsTrailingBlank) {
   Reader t;
