@@ -11,7 +11,8 @@
 //   form 1 (2): the first 12 lines of a valid table, then the rest (lines
 //           13 and 14 and whatever follows come from the input);
 //   form 2 (3): a whole valid table, decimal points or commas by bit 2,
-//           edited by the rest read as commands (see edit()).
+//           edited by the rest read as commands (see edit()); bit 3 drops
+//           the last line end.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -237,7 +238,7 @@ size_t pick_line(uint8_t area, uint8_t hi, uint8_t lo, size_t count) {
 //   2 delete the line, 3 overwrite the line from character 24 + hi % 14 on
 //   (the Tot_dB field), 4 cut the table after the line, 5 append the
 //   bytes without a line end after the last line.
-void edit(const Base& table, const uint8_t* p, size_t size, std::string& text) {
+void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, std::string& text) {
   static std::vector<Piece> lines;
   lines = table.lines;
   std::deque<std::string> made;  // the text of every changed line
@@ -291,6 +292,7 @@ void edit(const Base& table, const uint8_t* p, size_t size, std::string& text) {
     text.append(l.p, l.n);
     text.append("\r\n", 2);
   }
+  if (!last_line_end && !lines.empty()) text.resize(text.size() - 2);
   if (tail) text += extra;
 }
 
@@ -315,7 +317,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.assign(b.text.data(), size_t(b.lines[12].p - b.text.data()));
     text.append(reinterpret_cast<const char*>(data + 1), size - 1);
   } else {
-    edit(base(comma), data + 1, size - 1, text);
+    edit(base(comma), data + 1, size - 1, !(data[0] & 8), text);
   }
   run(text);
   return 0;
