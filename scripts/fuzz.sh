@@ -15,6 +15,6 @@ for src in "${targets[@]}"; do
   name=$(basename "$src" .cpp)
   mkdir -p build-fuzz/corpus/"$name"
   echo "-- $name for ${SECONDS_EACH}s"
-  UBSAN_OPTIONS=halt_on_error=1 build-fuzz/"$name" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 \
+  UBSAN_OPTIONS=halt_on_error=1 build-fuzz/"$name" -max_total_time="$SECONDS_EACH" -max_len=4096 -rss_limit_mb=2048 \
     -print_final_stats=0 build-fuzz/corpus/"$name" 2>&1 | tail -n 3
 done
