@@ -1,0 +1,455 @@
+#!/usr/bin/env bash
+# End-to-end tests of the window program under Xvfb: the start screen and
+# a typed line, a whole dialogue down to the results file, the polite
+# close, the exit statuses, and the beep as OpenAL Soft's wave writer
+# records it. Keys come from xdotool, screenshots from ImageMagick's
+# import, and the helpers of BUILD_DIR/e2e check cells and the tone.
+# Usage: scripts/e2e.sh BUILD_DIR
+set -euo pipefail
+
+BUILD=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+E2E=$BUILD/e2e
+for f in "$BUILD/vorn" "$BUILD/make_fftable" "$BUILD/make_matrices" \
+         "$E2E/e2e_close" "$E2E/e2e_screen" "$E2E/e2e_wav"; do
+  [ -x "$f" ] || { echo "e2e: $f is missing (build the project first)" >&2; exit 2; }
+done
+for tool in Xvfb xdpyinfo xdotool import sox; do
+  command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed" >&2; exit 2; }
+done
+
+TMP=$(mktemp -d "${TMPDIR:-/tmp}/vorn-e2e.XXXXXX")
+# Screenshots of failed checks are kept here.
+ARTIFACTS=$BUILD/e2e-failures
+rm -rf "$ARTIFACTS"
+# Every process started here is listed by its id in $TMP/pids (programs)
+# or $TMP/xpids (X servers), also those started in subshells.
+kill_listed() {
+  local pid
+  [ -f "$1" ] || return 0
+  while read -r pid; do kill "$pid" 2>/dev/null || true; done <"$1"
+  : >"$1"
+}
+cleanup() {
+  kill_listed "$TMP/pids"
+  kill_listed "$TMP/xpids"
+  wait 2>/dev/null || true
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Starts an Xvfb on the first free display number from $1 on, with the
+# extra arguments given; prints the display name.
+start_xvfb() {
+  local n=$1 pid
+  shift
+  for _ in $(seq 40); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset "$@" >"$TMP/xvfb$n.log" 2>&1 &
+      pid=$!
+      for _ in $(seq 100); do
+        if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+          echo "$pid" >>"$TMP/xpids"
+          echo ":$n"
+          return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break  # lost the race for this number
+        sleep 0.1
+      done
+      kill "$pid" 2>/dev/null || true
+    fi
+    n=$((n + 1))
+  done
+  echo "e2e: no Xvfb could be started" >&2
+  return 1
+}
+
+# ---- helpers used inside the tests ------------------------------------------
+
+fail() {
+  echo "    $*" >&2
+  exit 1
+}
+
+# A program folder with its own copy of the program (it works in the
+# folder that holds it). Prints the folder.
+program_folder() {
+  local dir=$TMP/$1
+  mkdir -p "$dir"
+  cp "$BUILD/vorn" "$dir/vorn"
+  echo "$dir"
+}
+
+# start_vorn DIR [VAR=VALUE...]: starts DIR/vorn with OpenAL Soft's null
+# backend unless the arguments choose another; sets VPID.
+start_vorn() {
+  local dir=$1
+  shift
+  env ALSOFT_DRIVERS=null "$@" "$dir/vorn" >"$dir/vorn.log" 2>&1 &
+  VPID=$!
+  echo "$VPID" >>"$TMP/pids"
+}
+
+# wait_exit PID SECONDS: the exit status, or 124 after the time.
+wait_exit() {
+  local pid=$1 deadline=$(($(now_ms) + $2 * 1000))
+  while kill -0 "$pid" 2>/dev/null; do
+    if [ "$(now_ms)" -gt "$deadline" ]; then
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      return 124
+    fi
+    sleep 0.01
+  done
+  local rc=0
+  wait "$pid" || rc=$?
+  return "$rc"
+}
+
+# find_window REGEX SECONDS: the id of the visible window whose title
+# matches.
+find_window() {
+  local deadline=$(($(now_ms) + $2 * 1000)) ids
+  while [ "$(now_ms)" -le "$deadline" ]; do
+    ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null || true)
+    if [ -n "$ids" ]; then
+      echo "$ids" | head -1
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "no window titled /$1/ within $2 s"
+}
+
+# Keys go to the focused window, so focus it first: under a bare Xvfb the
+# pointer decides otherwise.
+focus() { timeout 5 xdotool windowfocus --sync "$1" 2>>"$TMP/xdotool.log" || fail "cannot focus window $1"; }
+type_text() {
+  focus "$1"
+  xdotool type --delay 30 -- "$2" 2>>"$TMP/xdotool.log"
+}
+press() {
+  local win=$1
+  shift
+  focus "$win"
+  xdotool key --delay 30 -- "$@" 2>>"$TMP/xdotool.log"
+}
+
+shot() { import -window "$1" -depth 8 "ppm:$2" 2>>"$TMP/import.log"; }
+
+keep_shot() { # FILE NAME
+  mkdir -p "$ARTIFACTS"
+  cp "$1" "$ARTIFACTS/$2.ppm" 2>/dev/null || true
+}
+
+# wait_screen WIN SECONDS SPEC...: polls screenshots until every SPEC of
+# e2e_screen holds; on time out shows why the last one failed.
+wait_screen() {
+  local win=$1 secs=$2
+  shift 2
+  wait_check 0 "$win" "$secs" "$@"
+}
+
+# wait_check RC WIN SECONDS SPEC...: the same for a given status of
+# e2e_screen (3: the cursor cell is blank).
+wait_check() {
+  local want=$1 win=$2 secs=$3 rc
+  shift 3
+  local deadline=$(($(now_ms) + secs * 1000)) img=$TMP/shot-$$.ppm
+  while :; do
+    rc=0
+    if shot "$win" "$img"; then
+      "$E2E/e2e_screen" "$img" "$@" 2>"$TMP/screen.err" || rc=$?
+      [ "$rc" -eq "$want" ] && return 0
+    else
+      rc=99
+      echo "no screenshot" >"$TMP/screen.err"
+    fi
+    if [ "$(now_ms)" -gt "$deadline" ]; then
+      keep_shot "$img" "${CURRENT_TEST:-shot}-$(now_ms)"
+      fail "screen not as expected after $secs s (e2e_screen $rc, wanted $want): $(cat "$TMP/screen.err")"
+    fi
+    sleep 0.1
+  done
+}
+
+close_window() {
+  "$E2E/e2e_close" "$1" || fail "cannot send WM_DELETE_WINDOW to $1"
+}
+
+# ---- the rows the program shows -------------------------------------------
+
+TITLE1='^VORN v3\.05: G/T computed with pattern rotation and 91 external matrixes$'
+BANNER1='text:1:1:14: VORN_V3-05'
+BANNER2='text:2:1:7: Computation of G/T from Far Field Table by PLOXI with DRUMEK, vers. 3.05'
+SKY_Q='text:4:1:7: Enter   Sky Temperature (K)? '
+PRESS_ANY=' Press any key to continue!'
+
+# ---- the tests ----------------------------------------------------------------
+
+# The window with its title and size, the banner in its colours, the
+# blinking entry cursor, and a typed line echoed in its cells.
+test_start_screen() {
+  local dir win img=$TMP/a.ppm
+  dir=$(program_folder start)
+  start_vorn "$dir"
+  win=$(find_window "$TITLE1" 10)
+  xdotool getwindowgeometry "$win" | grep -q 'Geometry: 640x400' ||
+    fail "window is not 640x400: $(xdotool getwindowgeometry "$win")"
+  wait_screen "$win" 10 "$BANNER1" "$BANNER2" 'text:3:1:7:' "$SKY_Q"
+  # The checker itself tells colours apart: the banner is not grey.
+  shot "$win" "$img"
+  if "$E2E/e2e_screen" "$img" 'text:1:1:7: VORN_V3-05' 2>/dev/null; then
+    fail "e2e_screen took the yellow banner for grey"
+  fi
+  # The entry cursor in the cell after "? ", shown and hidden in turn.
+  wait_check 0 "$win" 3 'cursor:4:31:7'
+  wait_check 3 "$win" 3 'cursor:4:31:7'
+  wait_check 0 "$win" 3 'cursor:4:31:7'
+  type_text "$win" 20
+  press "$win" Return
+  wait_screen "$win" 5 'text:4:1:7: Enter   Sky Temperature (K)? 20    ' \
+    'text:5:1:7: Enter Earth Temperature (K)? ' 'text:6:1:7:          '
+  wait_check 0 "$win" 3 'cursor:5:31:7'
+  close_window "$win"
+  wait_exit "$VPID" 5 || fail "exit status $? after the close"
+}
+
+# Temperatures, the sample FF Table, choice 1 of the alpha menu, no
+# other range, and the results saved: the file holds its header and the
+# 19 rows of alpha 0 to 90 in steps of 5.
+test_dialogue() {
+  local dir win name rc
+  dir=$(program_folder dialogue)
+  "$BUILD/make_fftable" "$dir/sample_fftab.txt" --pattern directional >/dev/null
+  "$BUILD/make_matrices" "$dir" >/dev/null
+  start_vorn "$dir"
+  win=$(find_window "$TITLE1" 10)
+  wait_screen "$win" 10 "$BANNER1" "$SKY_Q"
+  type_text "$win" 20
+  press "$win" Return
+  wait_screen "$win" 5 'text:5:1:7: Enter Earth Temperature (K)? '
+  type_text "$win" 290
+  press "$win" Return
+  wait_screen "$win" 5 'text:5:1:7: Enter Earth Temperature (K)? 290' \
+    "text:7:1:7: Enter FFTab's file name  _ _ _ .txt? "
+  type_text "$win" sample_fftab.txt
+  press "$win" Return
+  # The second title stands from the grid check on.
+  local want="VORN v3.05         FFTab: sample_fftab.txt" deadline=$(($(now_ms) + 10000))
+  until name=$(xdotool getwindowname "$win" 2>/dev/null) && [ "$name" = "$want" ]; do
+    if [ "$(now_ms)" -gt "$deadline" ]; then fail "second title is \"$name\", expected \"$want\""; fi
+    sleep 0.05
+  done
+  wait_screen "$win" 30 'text:1:1:7: Alpha is antenna tilting angle in degrees.' \
+    'text:3:1:7:  - for alpha 0 - 90 degr., step 5 deg.: type "1",' \
+    'text:6:1:7:  - for a single alpha value           : type "4"' 'text:8:1:7: Enter # =>? '
+  type_text "$win" 1
+  press "$win" Return
+  # The page: summary line 3, the heading, the rows of alpha 0 and 30
+  # (30 in light red), and the prompt on row 25.
+  wait_screen "$win" 30 'text:3:1:9:  T_sky =   20.00 K' 'text:3:59:9: T_earth =  290.00 K' \
+    'text:4:1:14: Alpha (deg.)  T_pattern (K)   T_loss (K)   T_total (K)     G/T (dB)' \
+    'text:5:1:14:       0' 'text:11:1:12:      30' 'text:23:1:14:      90' \
+    "text:25:1:9:$PRESS_ANY"
+  press "$win" x
+  wait_screen "$win" 5 'text:1:1:7: Enter another range of alpha for computation ' \
+    'text:1:47:15:(Y/N)' 'text:1:52:7:?' 'text:3:1:7: Enter # =>? '
+  type_text "$win" N
+  press "$win" Return
+  wait_screen "$win" 5 'text:1:1:7: Save last alpha choice results ' 'text:1:33:15:(Y/N)' \
+    'text:2:1:7: "N" will close VORN without any results saving!' 'text:4:1:7: Enter # =>? '
+  type_text "$win" Y
+  press "$win" Return
+  wait_screen "$win" 5 'text:5:1:7: Please type name of file name for saving results to' \
+    'text:10:1:7: Enter file name for Output? '
+  type_text "$win" e2e_out
+  press "$win" Return
+  rc=0
+  wait_exit "$VPID" 10 || rc=$?
+  [ "$rc" -eq 0 ] || fail "exit status $rc after saving"
+
+  local out=$dir/e2e_out.txt
+  [ -f "$out" ] || fail "no results file e2e_out.txt"
+  local -a lines
+  mapfile -t lines <"$out"
+  [ "${#lines[@]}" -eq 40 ] || fail "${#lines[@]} lines, expected 21 header lines and 19 rows"
+  if grep -qv $'\r$' "$out"; then fail "a line does not end in CR LF"; fi
+  local i
+  for i in "${!lines[@]}"; do lines[i]=${lines[i]%$'\r'}; done
+  local -a expect=(
+    0 "Program name           : VORN_V3-05"
+    1 "This output file name  : e2e_out.txt"
+    4 ""
+    5 "Sky   Temperature      :   20.00 K"
+    6 "Earth Temperature      :  290.00 K"
+    7 ""
+    8 "FF Table file name     : sample_fftab.txt"
+    19 "alpha  T_pattern  T_loss   T_tot      G/T       Sky     Earth     Total   Local_Avg_Gain  LAG/Avg_Gain  alpha"
+    20 " deg.          K       K       K       dB      zone      zone      zone            (LAG)                 deg."
+  )
+  for ((i = 0; i < ${#expect[@]}; i += 2)); do
+    [ "${lines[expect[i]]}" = "${expect[i + 1]}" ] ||
+      fail "line $((expect[i] + 1)) is \"${lines[expect[i]]}\", expected \"${expect[i + 1]}\""
+  done
+  [[ ${lines[2]} =~ ^Date\ \(mm-dd-yyyy\)\ {6}:\ [0-9]{2}-[0-9]{2}-[0-9]{4}$ ]] || fail "line 3: ${lines[2]}"
+  [[ ${lines[3]} =~ ^Time\ \(hh-mm-ss\)\ {8}:\ [0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] || fail "line 4: ${lines[3]}"
+  [[ ${lines[10]} == "Max     Gain           : "* ]] || fail "line 11: ${lines[10]}"
+  local row a
+  for i in $(seq 0 18); do
+    row=${lines[21 + i]}
+    a=$(printf '%2d' $((5 * i)))
+    if [ "${#row}" -ne 109 ] || [ "${row:0:5}" != "   $a" ] || [ "${row:107:2}" != "$a" ]; then
+      fail "row of alpha $((5 * i)) is \"$row\""
+    fi
+  done
+}
+
+# WM_DELETE_WINDOW while the flow waits: during the start pause, in a line
+# entry, and in the key wait of an error display. The process must end
+# with status 0 right after (the flow stops within 10 ms; the rest is the
+# process taking itself down).
+CLOSE_LIMIT_MS=${VORN_E2E_CLOSE_LIMIT_MS:-1000}
+test_close() {
+  local where dir win started t0 t1 rc
+  for where in start-pause line-entry key-wait; do
+    dir=$(program_folder "close-$where")
+    started=$(now_ms)
+    start_vorn "$dir"
+    win=$(find_window "$TITLE1" 10)
+    case $where in
+      line-entry)
+        wait_screen "$win" 10 "$SKY_Q" ;;
+      key-wait)
+        wait_screen "$win" 10 "$SKY_Q"
+        type_text "$win" -1
+        press "$win" Return
+        wait_screen "$win" 5 'text:6:1:12: Sky temperature must be >= 0 K' "text:8:1:9:$PRESS_ANY" ;;
+    esac
+    t0=$(now_ms)
+    close_window "$win"
+    rc=0
+    wait_exit "$VPID" 5 || rc=$?
+    t1=$(now_ms)
+    [ "$rc" -eq 0 ] || fail "$where: exit status $rc after the close"
+    echo "    $where: closed to exit in $((t1 - t0)) ms"
+    [ $((t1 - t0)) -le "$CLOSE_LIMIT_MS" ] || fail "$where: took more than $CLOSE_LIMIT_MS ms"
+    if [ "$where" = start-pause ] && [ $((t1 - started)) -ge 2000 ]; then
+      fail "start-pause: the program ran for the whole start pause"
+    fi
+  done
+}
+
+# Exit statuses: 1 when the display offers no window, 111 when no audio
+# output opens; in both cases before any window shows.
+test_exit_status() {
+  local dir rc noglx
+  noglx=$(start_xvfb 160 -extension GLX) || fail "no Xvfb without GLX"
+  dir=$(program_folder status)
+  mkdir -p "$dir/conf"
+  printf '[general]\nsample-type = int16\n[wave]\nfile = %s\n' "$dir/no/such/folder/beep.wav" \
+    >"$dir/conf/missing-folder.conf"
+  # name | want | environment
+  local -a cases=(
+    "no DISPLAY|1|DISPLAY="
+    "display without a server|1|DISPLAY=:$((${DISPLAY#:} + 1000))"
+    "display without GLX|1|DISPLAY=$noglx"
+    "unknown audio backend|111|ALSOFT_DRIVERS=e2e-no-such-backend"
+    "wave writer into a missing folder|111|ALSOFT_DRIVERS=wave ALSOFT_CONF=$dir/conf/missing-folder.conf"
+  )
+  local c name want envs
+  for c in "${cases[@]}"; do
+    IFS='|' read -r name want envs <<<"$c"
+    # shellcheck disable=SC2086  # envs is a list of VAR=VALUE words
+    start_vorn "$dir" $envs
+    rc=0
+    wait_exit "$VPID" 10 || rc=$?
+    [ "$rc" -eq "$want" ] || fail "$name: exit status $rc, expected $want ($(tr '\n' ' ' <"$dir/vorn.log"))"
+    echo "    $name: $rc"
+    if [ "$want" -eq 111 ] && xdotool search --name 'VORN' >/dev/null 2>&1; then
+      fail "$name: a window showed"
+    fi
+  done
+}
+
+# Two refused temperatures beep twice; Ctrl+G in the entry between them
+# only holds the entry. Closed politely so that the writer finishes the
+# file, which then holds exactly two tones of the right pitch and length.
+test_beep() {
+  local dir win wav rc
+  dir=$(program_folder beep)
+  wav=$dir/beep.wav
+  printf '[general]\nsample-type = int16\n[wave]\nfile = %s\n' "$wav" >"$dir/alsoft.conf"
+  start_vorn "$dir" ALSOFT_DRIVERS=wave "ALSOFT_CONF=$dir/alsoft.conf"
+  win=$(find_window "$TITLE1" 10)
+  wait_screen "$win" 10 "$SKY_Q"
+  type_text "$win" -1
+  press "$win" Return
+  wait_screen "$win" 5 'text:6:1:12: Sky temperature must be >= 0 K' "text:8:1:9:$PRESS_ANY"
+  press "$win" x
+  wait_screen "$win" 5 'text:1:1:7: Enter   Sky Temperature (K)? ' 'text:2:1:7:                                   '
+  press "$win" ctrl+g
+  type_text "$win" 10000
+  press "$win" Return
+  wait_screen "$win" 5 'text:3:1:12: Sky temperature too high ... must be < 10,000 K' "text:5:1:9:$PRESS_ANY"
+  press "$win" x
+  wait_screen "$win" 5 'text:1:1:7: Enter   Sky Temperature (K)? ' 'text:3:1:7:                                   '
+  sleep 0.5  # the writer runs in real time: let the last tone reach the file
+  close_window "$win"
+  rc=0
+  wait_exit "$VPID" 5 || rc=$?
+  [ "$rc" -eq 0 ] || fail "exit status $rc after the close"
+  [ -s "$wav" ] || fail "the wave writer left no file"
+  rc=0
+  "$E2E/e2e_wav" "$wav" 2 >"$dir/wav.txt" 2>&1 || rc=$?
+  sed 's/^/    /' "$dir/wav.txt"
+  [ "$rc" -eq 0 ] || fail "the tones are not right"
+  # A second opinion on the pitch: the strongest bin of sox's spectrum of
+  # the first tone, whose bins are 10.77 Hz apart.
+  local a b freq
+  read -r a b < <(sed -n 's/^tone 1: frames \([0-9]*\)-\([0-9]*\).*/\1 \2/p' "$dir/wav.txt")
+  [ -n "$b" ] || fail "no first tone in the report of e2e_wav"
+  freq=$(sox "$wav" -n remix 1 trim "${a}s" "$((b - a + 1))s" stat -freq 2>&1 |
+    awk 'NF == 2 && $1 + 0 > 0 && $2 + 0 > m { m = $2 + 0; f = $1 } END { print f }')
+  echo "    sox spectrum peak of tone 1: $freq Hz"
+  awk -v f="$freq" 'BEGIN { exit !(f > 783.99 - 10.8 && f < 783.99 + 10.8) }' || fail "sox finds $freq Hz"
+}
+
+# ---- running them -------------------------------------------------------------
+
+DISPLAY=$(start_xvfb 90)
+export DISPLAY
+# The tests choose their audio backend themselves.
+unset ALSOFT_DRIVERS ALSOFT_CONF
+
+passed=0 failed=0
+run() {
+  local name=$1 rc=0 t0
+  t0=$(now_ms)
+  echo "-- $name"
+  CURRENT_TEST=$name
+  set +e
+  ( set -e; "$name" )
+  rc=$?
+  set -e
+  # A test that failed may leave its program running.
+  kill_listed "$TMP/pids"
+  if [ "$rc" -eq 0 ]; then
+    echo "PASS $name ($(($(now_ms) - t0)) ms)"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name"
+    failed=$((failed + 1))
+  fi
+}
+
+run test_start_screen
+run test_dialogue
+run test_close
+run test_exit_status
+run test_beep
+
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
