@@ -305,6 +305,16 @@ test_dialogue() {
       fail "row of alpha $((5 * i)) is \"$row\""
     fi
   done
+
+  # The same keys without a window give the same file, but for the date
+  # and the time.
+  local hl="$TMP/dialogue-headless"
+  mkdir -p "$hl"
+  ln -s "$dir"/sample_fftab.txt "$dir"/FFstep1_*_V2-0.txt "$hl"/
+  (cd "$hl" && "$BUILD/e2e/e2e_headless" '20\r290\rsample_fftab.txt\r1\rxN\rY\re2e_out\r' >screen.txt) ||
+    fail "the headless run of the same keys did not end by itself"
+  cmp -s <(sed '3,4d' "$out") <(sed '3,4d' "$hl/e2e_out.txt") ||
+    fail "the file differs from the headless run's: $(diff <(sed '3,4d' "$out") <(sed '3,4d' "$hl/e2e_out.txt") | head -5)"
 }
 
 # WM_DELETE_WINDOW while the flow waits: during the start pause, in a line
