@@ -14,6 +14,7 @@
 #include "app/errors.h"
 #include "app/state.h"
 #include "pattern/ff_table.h"
+#include "gt/zone.h"
 #include "pattern/matrix.h"
 #include "tests/support/harness.h"
 
@@ -305,6 +306,26 @@ TEST(Tilt, ReadTableTiltedBy30PeaksAtElevation30) {
   EXPECT_EQ(g[point_index(360, 60)], *top);
   // Elevation 0 on azimuth 0 now lies 30 degrees off the boresight.
   EXPECT_LT(g[point_index(0, 90)], *top / 2);
+}
+
+// A passive antenna radiates less than it takes in: the sample table must
+// integrate to an average gain a little below 1, so that its rows show the
+// loss temperature as real tables do.
+TEST(DirectionalGain, IntegratesLikeAnAntennaWithSomeLoss) {
+  test::TempDir dir;
+  write_ff_table("lobe.txt", directional_gain);
+  write_matrix(matrix_path("", 0), identity_sources());
+  test::Session r;
+  r.S.ff_name = "lobe.txt";
+  r.S.T_sky = 20;
+  r.S.T_earth = 290;
+  check_ff_grid(r.S);
+  read_ff_table(r.S);
+  reference_pass(r.S);
+  EXPECT_GT(r.S.Avg_Gain, 0.85);
+  EXPECT_LT(r.S.Avg_Gain, 0.97);
+  EXPECT_FALSE(is_lossless(r.S.Avg_Gain));
+  EXPECT_GT(r.S.T_loss, 5.0);
 }
 
 TEST(Tilt, AllMatricesAreWrittenWithTheirSources) {

@@ -197,16 +197,16 @@ double directional_gain(int phi, int theta) {
   const double c = std::clamp(std::sin(theta * kDeg) * std::cos(phi * kDeg), -1.0, 1.0);
   const double off = std::acos(c) / kDeg;
   // Main lobe: parabolic in dB, half power 17.5 degrees off boresight.
-  const double main = 15.0 - 12.0 * (off / 35.0) * (off / 35.0);
-  // Side lobes every 20 degrees from 50 on, weakening from 0 to -5 dBi at
+  const double main = 14.0 - 12.0 * (off / 35.0) * (off / 35.0);
+  // Side lobes every 20 degrees from 50 on, weakening from -3 to -8 dBi at
   // 120 degrees and faster beyond; their nulls sink to the floor.
   double side = -1000.0;
   if (off > 40.0) {
-    const double level = off <= 120.0 ? -5.0 * (off - 50.0) / 70.0 : -5.0 - 0.3 * (off - 120.0);
+    const double level = off <= 120.0 ? -3.0 - 5.0 * (off - 50.0) / 70.0 : -8.0 - 0.3 * (off - 120.0);
     const double s = std::abs(std::sin((off - 40.0) * 9.0 * kDeg));
     side = level + 20.0 * std::log10(std::max(s, 1e-6));
   }
-  const double back = -10.0 - 15.0 * ((180.0 - off) / 30.0) * ((180.0 - off) / 30.0);
+  const double back = -11.5 - 15.0 * ((180.0 - off) / 30.0) * ((180.0 - off) / 30.0);
   const double g = std::max({main, side, back, -25.0});
   return std::round(g * 100.0) / 100.0;
 }
