@@ -60,9 +60,10 @@ void set_extended_precision() {
 
 void wait_for_key(State& S) { S.con.wait_any_key(); }
 
-void error_display(State& S, const Message& m) {
-  S.con.beep();
-  S.con.end_line();
+namespace {
+
+// The message, an empty line and the key wait that both error displays share.
+void message_then_key(State& S, const Message& m) {
   S.con.set_colour(12);
   print_lines(S, m);
   S.con.set_colour(7);
@@ -73,16 +74,17 @@ void error_display(State& S, const Message& m) {
   wait_for_key(S);
 }
 
+}  // namespace
+
+void error_display(State& S, const Message& m) {
+  S.con.beep();
+  S.con.end_line();
+  message_then_key(S, m);
+}
+
 void compact_error_display(State& S, const Message& m) {
   S.con.beep();
-  S.con.set_colour(12);
-  print_lines(S, m);
-  S.con.set_colour(7);
-  S.con.end_line();
-  S.con.set_colour(9);
-  S.con.print_item(" Press any key to continue!");
-  S.con.set_colour(7);
-  wait_for_key(S);
+  message_then_key(S, m);
 }
 
 void short_error_display(State& S, const Message& m) {

@@ -94,6 +94,19 @@ void Screen::print_text(const std::string& text, bool line_end) {
     if (!text.empty()) end_line();
   }
   bool ended_by_last = false;
+  // Past column 80 the line ends, except after the last byte of a text
+  // without line end: there the wrap waits for whatever comes next.
+  auto put_wrapping = [&](uint8_t byte, bool last) {
+    put_byte(byte);
+    if (col_ <= kCols) return;
+    if (!last || line_end) {
+      end_line();
+      ended_by_last = last;
+    } else {
+      col_ = kCols;
+      pending_wrap_ = true;
+    }
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     const uint8_t b = uint8_t(text[i]);
     const bool last = i + 1 == text.size();
@@ -129,32 +142,14 @@ void Screen::print_text(const std::string& text, bool line_end) {
         bool done = false;
         while (!done) {
           done = col_ % 8 == 0;
-          put_byte(' ');
-          if (col_ > kCols) {
-            if (!last || line_end) {
-              end_line();
-              ended_by_last = last;
-            } else {
-              col_ = kCols;
-              pending_wrap_ = true;
-            }
-          }
+          put_wrapping(' ', last);
         }
         continue;
       }
       default:
         break;
     }
-    put_byte(b);
-    if (col_ > kCols) {
-      if (!last || line_end) {
-        end_line();
-        ended_by_last = last;
-      } else {
-        col_ = kCols;
-        pending_wrap_ = true;
-      }
-    }
+    put_wrapping(b, last);
   }
   if (line_end && !ended_by_last) end_line();
   touch();
