@@ -434,6 +434,28 @@ export DISPLAY
 # The tests choose their audio backend themselves.
 unset ALSOFT_DRIVERS ALSOFT_CONF
 
+# The Pause key holds the flow and the key after it only lifts the hold;
+# Ctrl+Break then ends the program at once with status 0, files closed.
+test_pause_and_break() {
+  local dir win rc t0 t1
+  dir=$(program_folder pause-break)
+  start_vorn "$dir"
+  win=$(find_window "$TITLE1" 10)
+  wait_screen "$win" 10 "$SKY_Q"
+  press "$win" Pause
+  press "$win" 5
+  type_text "$win" 7
+  wait_screen "$win" 5 'text:4:31:7:7 '
+  t0=$(now_ms)
+  press "$win" ctrl+Pause
+  rc=0
+  wait_exit "$VPID" 5 || rc=$?
+  t1=$(now_ms)
+  [ "$rc" -eq 0 ] || fail "exit status $rc after Ctrl+Break"
+  echo "    Ctrl+Break to exit in $((t1 - t0)) ms"
+  [ $((t1 - t0)) -le "$CLOSE_LIMIT_MS" ] || fail "Ctrl+Break took more than $CLOSE_LIMIT_MS ms"
+}
+
 passed=0 failed=0
 run() {
   local name=$1 rc=0 t0
@@ -458,6 +480,7 @@ run() {
 run test_start_screen
 run test_dialogue
 run test_close
+run test_pause_and_break
 run test_exit_status
 run test_beep
 
