@@ -108,6 +108,17 @@ wait_exit() {
   return "$rc"
 }
 
+# quick_clean_exit WHAT T0: the program started at T0 to end; it must end
+# with status 0 within CLOSE_LIMIT_MS. Sets EXITED_MS.
+quick_clean_exit() {
+  local rc=0
+  wait_exit "$VPID" 5 || rc=$?
+  EXITED_MS=$(now_ms)
+  [ "$rc" -eq 0 ] || fail "$1: exit status $rc"
+  echo "    $1 to exit in $((EXITED_MS - $2)) ms"
+  [ $((EXITED_MS - $2)) -le "$CLOSE_LIMIT_MS" ] || fail "$1: took more than $CLOSE_LIMIT_MS ms"
+}
+
 # find_window REGEX SECONDS: the id of the visible window whose title
 # matches.
 find_window() {
@@ -323,7 +334,7 @@ test_dialogue() {
 # process taking itself down).
 CLOSE_LIMIT_MS=${VORN_E2E_CLOSE_LIMIT_MS:-1000}
 test_close() {
-  local where dir win started t0 t1 rc
+  local where dir win started t0
   for where in start-pause line-entry key-wait; do
     dir=$(program_folder "close-$where")
     started=$(now_ms)
@@ -340,13 +351,8 @@ test_close() {
     esac
     t0=$(now_ms)
     close_window "$win"
-    rc=0
-    wait_exit "$VPID" 5 || rc=$?
-    t1=$(now_ms)
-    [ "$rc" -eq 0 ] || fail "$where: exit status $rc after the close"
-    echo "    $where: closed to exit in $((t1 - t0)) ms"
-    [ $((t1 - t0)) -le "$CLOSE_LIMIT_MS" ] || fail "$where: took more than $CLOSE_LIMIT_MS ms"
-    if [ "$where" = start-pause ] && [ $((t1 - started)) -ge 2000 ]; then
+    quick_clean_exit "$where: closed" "$t0"
+    if [ "$where" = start-pause ] && [ $((EXITED_MS - started)) -ge 2000 ]; then
       fail "start-pause: the program ran for the whole start pause"
     fi
   done
@@ -437,7 +443,7 @@ unset ALSOFT_DRIVERS ALSOFT_CONF
 # The Pause key holds the flow and the key after it only lifts the hold;
 # Ctrl+Break then ends the program at once with status 0, files closed.
 test_pause_and_break() {
-  local dir win rc t0 t1
+  local dir win t0
   dir=$(program_folder pause-break)
   start_vorn "$dir"
   win=$(find_window "$TITLE1" 10)
@@ -448,12 +454,7 @@ test_pause_and_break() {
   wait_screen "$win" 5 'text:4:31:7:7 '
   t0=$(now_ms)
   press "$win" ctrl+Pause
-  rc=0
-  wait_exit "$VPID" 5 || rc=$?
-  t1=$(now_ms)
-  [ "$rc" -eq 0 ] || fail "exit status $rc after Ctrl+Break"
-  echo "    Ctrl+Break to exit in $((t1 - t0)) ms"
-  [ $((t1 - t0)) -le "$CLOSE_LIMIT_MS" ] || fail "Ctrl+Break took more than $CLOSE_LIMIT_MS ms"
+  quick_clean_exit "Ctrl+Break" "$t0"
 }
 
 passed=0 failed=0
