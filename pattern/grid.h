@@ -4,6 +4,9 @@
 
 namespace vorn {
 
+// The one value of pi the figures are computed with.
+constexpr double kPi = 3.141592653589793;
+
 constexpr int kPoints = 65341;    // 181 theta x 361 phi
 constexpr int kGainSize = 65342;  // element 0 holds no point
 

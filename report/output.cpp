@@ -2,6 +2,7 @@
 
 #include "app/flow.h"
 #include "gt/zone.h"
+#include "pattern/grid.h"
 #include "report/numfmt.h"
 
 namespace vorn {
@@ -9,7 +10,6 @@ namespace vorn {
 namespace {
 
 constexpr int kOut = 2;
-constexpr double kPi = 3.141592653589793;
 
 // The name dialogue; returns once a name passes both checks.
 void ask_output_name(State& S) {
