@@ -8,15 +8,13 @@ namespace vorn {
 
 namespace {
 
-void item(State& S, const std::string& text) { S.con.print_item(text); }
-
 void line(State& S, const std::string& text) {
-  item(S, text);
+  S.con.print_item(text);
   S.con.end_line();
 }
 
 void ask(State& S, const std::string& question, int16_t& answer) {
-  item(S, question);
+  S.con.print_item(question);
   S.con.print_text("? ", false);
   S.con.line_entry(answer);
 }
