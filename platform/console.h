@@ -63,7 +63,6 @@ class Console {
   void pause(double seconds);
   void set_title(const std::string& title);
   std::shared_ptr<const std::string> title() const;
-  bool title_set() const { return title_set_.load(std::memory_order_acquire); }
 
   // The screen part of the closing prompt: the caller has closed the files.
   [[noreturn]] void closing_prompt();
@@ -95,7 +94,6 @@ class Console {
   std::atomic<bool> stop_{false};
   std::atomic<bool> hold_{false};
   std::atomic<bool> entry_cursor_{false};
-  std::atomic<bool> title_set_{false};
   std::atomic<uint32_t> title_version_{0};
   std::atomic<std::shared_ptr<const std::string>> title_{std::make_shared<const std::string>("Untitled")};
 };
