@@ -132,7 +132,6 @@ void ask_continue(State& S) {
 void run_flow(State& S) {
   try {
     set_extended_precision();
-    S.handler_busy = false;
     S.con.clear_screen();
     S.con.set_title("VORN v3.05: G/T computed with pattern rotation and 91 external matrixes");
     S.con.pause(2);

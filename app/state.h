@@ -43,7 +43,6 @@ struct State {
 
   // Numbered errors.
   double last_checkpoint = 0;
-  bool handler_busy = false;
 
   // Working values of the FF Table and Matrix readers.
   std::string line_text, dB_field, index_field, alpha_text;
