@@ -15,7 +15,8 @@ std::string format_fixed(const std::string& tmpl, double value);
 enum class PlainKind { Int16, Int32, UInt32, Single };
 
 // Leading blank or "-", then the digits; singles with at most 7 significant
-// digits, no zero before the point, E form from 1E+07 up or below 8 decimals.
+// digits, no zero before the point, E form from 1E+07 up or when more than 7
+// decimals would be needed.
 std::string plain_number(double value, PlainKind kind);
 inline std::string plain_number(int16_t v) { return plain_number(double(v), PlainKind::Int16); }
 inline std::string plain_number(int32_t v) { return plain_number(double(v), PlainKind::Int32); }
