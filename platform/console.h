@@ -2,7 +2,7 @@
 // The text console as the flow sees it: screen, line entry, key buffer,
 // beep, pause, title and the two ends. Time, sleeping, waking on keys and
 // the tone go through a Host, so the same console runs in the real window
-// (platform/window.cpp) and headless in tests (platform/headless.h).
+// (platform/window.cpp) and headless in tests (tests/support/headless.h).
 #include <atomic>
 #include <cstdint>
 #include <memory>
