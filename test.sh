@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./scripts/deps.sh
-install_deps
+install_deps test
 
 JOBS=$(nproc)
 
