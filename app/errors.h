@@ -36,7 +36,6 @@ constexpr int file_not_found = 53;
 constexpr int bad_file_mode = 54;
 constexpr int file_already_open = 55;
 constexpr int input_past_end = 62;
-constexpr int bad_file_name = 64;
 constexpr int device_unavailable = 68;
 constexpr int permission_denied = 70;
 constexpr int path_file_access = 75;

@@ -1,5 +1,16 @@
 #include "app/flow.h"
 
+#include <limits>
+
+// Every figure is computed in x87 extended precision: long double with a
+// 64-bit mantissa, and the x87 control word set below. Another machine would
+// round differently, so it does not build.
+#if !defined(__x86_64__)
+#error "the x87 control word is set here: build for x86-64"
+#endif
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "long double must be the x87 80-bit type with a 64-bit mantissa");
+
 #include <fpu_control.h>
 
 #include "gt/zone.h"
@@ -132,7 +143,6 @@ void ask_continue(State& S) {
 void run_flow(State& S) {
   try {
     set_extended_precision();
-    S.handler_busy = false;
     S.con.clear_screen();
     S.con.set_title("VORN v3.05: G/T computed with pattern rotation and 91 external matrixes");
     S.con.pause(2);

@@ -7,7 +7,6 @@ namespace {
 
 [[noreturn]] void way_back(State& S, WayBackTarget target) {
   S.con.clear_screen();
-  S.handler_busy = false;
   throw WayBack{target};
 }
 
@@ -19,7 +18,6 @@ MessageLine matrix_line(State& S, const char* singular, const char* plural) {
 }  // namespace
 
 void handle_error(State& S, int number, int step_number) {
-  S.handler_busy = true;
   const double cp = S.last_checkpoint;
   if (number == err::file_not_found && cp == 10) {
     compact_error_display(S, {{" No  <  >  ?  *  \"  <ESC>  in the file name!"}});

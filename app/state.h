@@ -6,17 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "pattern/grid.h"
 #include "platform/console.h"
 #include "platform/files.h"
 
 namespace vorn {
 
-constexpr int kPoints = 65341;     // 181 theta x 361 phi
-constexpr int kGainSize = 65342;   // element 0 holds no point
-constexpr int kAlphaSize = 92;     // 0..90 used
-
-// phi 0..360, theta 0..180; theta varies fastest.
-constexpr int32_t point_index(int phi, int theta) { return phi * 181 + theta + 1; }
+constexpr int kAlphaSize = 92;  // 0..90 used
 
 struct State {
   explicit State(Console& console)
@@ -47,7 +43,6 @@ struct State {
 
   // Numbered errors.
   double last_checkpoint = 0;
-  bool handler_busy = false;
 
   // Working values of the FF Table and Matrix readers.
   std::string line_text, dB_field, index_field, alpha_text;

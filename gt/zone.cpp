@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/flow.h"
+#include "pattern/grid.h"
 #include "pattern/matrix.h"
 #include "report/pages.h"
 
@@ -13,7 +14,6 @@ namespace vorn {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kLn10 = 2.302585092994046;
 constexpr long double kLossKelvin = 290.0L;
 

@@ -174,7 +174,6 @@ void Console::beep() {
 
 void Console::set_title(const std::string& title) {
   title_.store(std::make_shared<const std::string>(title), std::memory_order_release);
-  title_set_.store(true, std::memory_order_release);
   title_version_.fetch_add(1, std::memory_order_acq_rel);
 }
 

@@ -2,7 +2,7 @@
 // The text console as the flow sees it: screen, line entry, key buffer,
 // beep, pause, title and the two ends. Time, sleeping, waking on keys and
 // the tone go through a Host, so the same console runs in the real window
-// (platform/window.cpp) and headless in tests (platform/headless.h).
+// (platform/window.cpp) and headless in tests (tests/support/headless.h).
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -63,7 +63,6 @@ class Console {
   void pause(double seconds);
   void set_title(const std::string& title);
   std::shared_ptr<const std::string> title() const;
-  bool title_set() const { return title_set_.load(std::memory_order_acquire); }
 
   // The screen part of the closing prompt: the caller has closed the files.
   [[noreturn]] void closing_prompt();
@@ -95,7 +94,6 @@ class Console {
   std::atomic<bool> stop_{false};
   std::atomic<bool> hold_{false};
   std::atomic<bool> entry_cursor_{false};
-  std::atomic<bool> title_set_{false};
   std::atomic<uint32_t> title_version_{0};
   std::atomic<std::shared_ptr<const std::string>> title_{std::make_shared<const std::string>("Untitled")};
 };

@@ -8,31 +8,35 @@ namespace vorn {
 
 namespace {
 
-void item(State& S, const std::string& text) { S.con.print_item(text); }
-
 void line(State& S, const std::string& text) {
-  item(S, text);
+  S.con.print_item(text);
   S.con.end_line();
 }
 
 void ask(State& S, const std::string& question, int16_t& answer) {
-  item(S, question);
+  S.con.print_item(question);
   S.con.print_text("? ", false);
   S.con.line_entry(answer);
 }
 
-// Clears the screen, prints the summary and the heading: a page's top.
-void page_top(State& S) {
+// Every table page of the menu: a cleared screen, the summary, the heading
+// and the rows from..to in steps of by, the page prompt and the key wait.
+// Choice 2 hands the page's bounds to show_rows; choice 3 counts a full
+// page once its rows are done, before the prompt. Only choices 2 and 3 beep.
+void table_page(State& S, int from, int to, int by) {
   S.con.clear_screen();
   show_summary(S);
-  S.con.set_colour(14);
-  print_heading(S);
-}
-
-void page_of(State& S, int from, int to, int by, bool with_beep) {
-  page_top(S);
-  for (S.alpha = int16_t(from); S.alpha <= to; S.alpha = int16_t(S.alpha + by)) compute_row(S);
-  end_page(S, with_beep);
+  if (S.menu_choice == 2) {
+    S.first_alpha = int16_t(from);
+    S.last_alpha = int16_t(to);
+    show_rows(S);
+  } else {
+    S.con.set_colour(14);
+    print_heading(S);
+    for (S.alpha = int16_t(from); S.alpha <= to; S.alpha = int16_t(S.alpha + by)) compute_row(S);
+    if (S.menu_choice == 3 && to < S.last_alpha) ++S.page_number;
+  }
+  end_page(S, S.menu_choice == 2 || S.menu_choice == 3);
 }
 
 void set_saved(State& S, int16_t first, int16_t last, int16_t step_by) {
@@ -44,14 +48,7 @@ void set_saved(State& S, int16_t first, int16_t last, int16_t step_by) {
 void choice_2(State& S) {
   set_saved(S, 0, 90, 1);
   static constexpr int kPages[5][2] = {{0, 18}, {19, 37}, {38, 56}, {57, 75}, {76, 90}};
-  for (const auto& p : kPages) {
-    S.con.clear_screen();
-    show_summary(S);
-    S.first_alpha = int16_t(p[0]);
-    S.last_alpha = int16_t(p[1]);
-    show_rows(S);
-    end_page(S, true);
-  }
+  for (const auto& p : kPages) table_page(S, p[0], p[1], 1);
 }
 
 void choice_3(State& S) {
@@ -89,13 +86,10 @@ void choice_3(State& S) {
     const int remaining = S.last_alpha - 19 * S.page_number - S.first_alpha + 1;
     const int from = S.first_alpha + 19 * S.page_number;
     if (remaining <= 19) {
-      page_of(S, from, S.last_alpha, 1, true);
+      table_page(S, from, S.last_alpha, 1);
       return;
     }
-    page_top(S);
-    for (S.alpha = int16_t(from); S.alpha <= from + 18; ++S.alpha) compute_row(S);
-    ++S.page_number;
-    end_page(S, true);
+    table_page(S, from, from + 18, 1);
   }
 }
 
@@ -108,13 +102,8 @@ void choice_4(State& S) {
     }
     break;
   }
-  S.con.clear_screen();
   set_saved(S, S.alpha, S.alpha, 1);
-  show_summary(S);
-  S.con.set_colour(14);
-  print_heading(S);
-  compute_row(S);
-  end_page(S, false);
+  table_page(S, S.alpha, S.alpha, 1);
 }
 
 }  // namespace
@@ -134,7 +123,7 @@ void alpha_menu(State& S) {
     switch (S.menu_choice) {
       case 1:
         set_saved(S, 0, 90, 5);
-        page_of(S, 0, 90, 5, false);
+        table_page(S, 0, 90, 5);
         return;
       case 2:
         choice_2(S);

@@ -121,9 +121,7 @@ void increment(std::string& digits) {
 
 }  // namespace
 
-std::string format_fixed(const std::string& tmpl, double value, ValueKind) {
-  // The expansion is exact for every kind: a single arrives widened without
-  // loss, an integer is a whole double.
+std::string format_fixed(const std::string& tmpl, double value) {
   Template t = parse_template(tmpl);
   if (!std::isfinite(value)) raise_error(err::illegal_function_call);
   bool negative = value < 0;

@@ -5,28 +5,18 @@
 
 namespace vorn {
 
-enum class ValueKind { Integer, Single, Double };
-
 // Renders value through one of the twelve templates, laid out on the exact
-// decimal expansion of the binary value (single values widened exactly),
-// rounded half up at the last place, "%" and a wider field on overflow.
+// decimal expansion of the binary value, rounded half up at the last place,
+// "%" and a wider field on overflow. Singles and integers arrive widened to
+// double without loss, so one function serves every kind.
 // Not finite: error 5 (NumberedError), no text.
-std::string format_fixed(const std::string& tmpl, double value, ValueKind kind);
-// Convenience overloads that pick the kind from the type.
-inline std::string format_fixed(const std::string& tmpl, float value) {
-  return format_fixed(tmpl, double(value), ValueKind::Single);
-}
-inline std::string format_fixed_int(const std::string& tmpl, int64_t value) {
-  return format_fixed(tmpl, double(value), ValueKind::Integer);
-}
-inline std::string format_fixed(const std::string& tmpl, double value) {
-  return format_fixed(tmpl, value, ValueKind::Double);
-}
+std::string format_fixed(const std::string& tmpl, double value);
 
 enum class PlainKind { Int16, Int32, UInt32, Single };
 
 // Leading blank or "-", then the digits; singles with at most 7 significant
-// digits, no zero before the point, E form from 1E+07 up or below 8 decimals.
+// digits, no zero before the point, E form from 1E+07 up or when more than 7
+// decimals would be needed.
 std::string plain_number(double value, PlainKind kind);
 inline std::string plain_number(int16_t v) { return plain_number(double(v), PlainKind::Int16); }
 inline std::string plain_number(int32_t v) { return plain_number(double(v), PlainKind::Int32); }

@@ -2,6 +2,7 @@
 
 #include "app/flow.h"
 #include "gt/zone.h"
+#include "pattern/grid.h"
 #include "report/numfmt.h"
 
 namespace vorn {
@@ -9,7 +10,6 @@ namespace vorn {
 namespace {
 
 constexpr int kOut = 2;
-constexpr double kPi = 3.141592653589793;
 
 // The name dialogue; returns once a name passes both checks.
 void ask_output_name(State& S) {
@@ -48,9 +48,9 @@ void put(State& S, int step_number, const std::string& text, bool line_end = fal
   step(S, step_number, [&] { S.files.write_item(kOut, text, line_end); });
 }
 
-void put_number(State& S, int step_number, const std::string& tmpl, double v, ValueKind kind,
+void put_number(State& S, int step_number, const std::string& tmpl, double v,
                 bool line_end = false) {
-  step(S, step_number, [&] { S.files.write_item(kOut, format_fixed(tmpl, v, kind), line_end); });
+  step(S, step_number, [&] { S.files.write_item(kOut, format_fixed(tmpl, v), line_end); });
 }
 
 void write_header(State& S) {
@@ -64,21 +64,21 @@ void write_header(State& S) {
   put(S, 839, time_text(), true);
   put(S, 840, "", true);
   put(S, 842, "Sky   Temperature      : ");
-  put_number(S, 843, "####.##", S.T_sky, ValueKind::Single);
+  put_number(S, 843, "####.##", S.T_sky);
   put(S, 844, " K", true);
   put(S, 845, "Earth Temperature      : ");
-  put_number(S, 846, "####.##", S.T_earth, ValueKind::Single);
+  put_number(S, 846, "####.##", S.T_earth);
   put(S, 847, " K", true);
   put(S, 848, "", true);
   put(S, 850, "FF Table file name     : ");
   put(S, 851, S.ff_name, true);
   put(S, 852, "", true);
   put(S, 854, "Max     Gain           : ");
-  put_number(S, 855, "+##.##", S.Max_Gain, ValueKind::Single);
+  put_number(S, 855, "+##.##", S.Max_Gain);
   put(S, 856, " dBi at phi = ");
-  put_number(S, 857, "###", S.phi_max, ValueKind::Integer);
+  put_number(S, 857, "###", S.phi_max);
   put(S, 858, " degree(s)   and theta = ");
-  put_number(S, 859, "###", S.theta_max, ValueKind::Integer);
+  put_number(S, 859, "###", S.theta_max);
   put(S, 860, " degree(s)", true);
   step(S, 861, [&] {
     for (const char* piece : {"                                  ", "with phi = EZNEC ", "\"", "azimuth", "\"",
@@ -91,19 +91,19 @@ void write_header(State& S) {
   const int base = lossless ? 871 : 865;
   step(S, base, [&] {
     S.files.write_item(kOut, "Average Gain (Avg_Gain): ", false);
-    S.files.write_item(kOut, format_fixed("#.#####", S.Avg_Gain, ValueKind::Double), false);
+    S.files.write_item(kOut, format_fixed("#.#####", S.Avg_Gain), false);
   });
   put(S, base + 1, " (/) = ");
-  put_number(S, base + 2, "+#.###", S.Avg_Gain_dB, ValueKind::Double);
+  put_number(S, base + 2, "+#.###", S.Avg_Gain_dB);
   put(S, base + 3, lossless ? " dBi, rounded to 1 (0 dBi)!" : " dBi", true);
   put(S, 876, "", true);
   put(S, 878, "Sky   zone             : ");
-  put_number(S, 879, "##.#####", S.Sky_zone_0, ValueKind::Single, true);
+  put_number(S, 879, "##.#####", S.Sky_zone_0, true);
   put(S, 880, "Earth zone             : ");
-  put_number(S, 881, "##.#####", S.Earth_zone_0, ValueKind::Single, true);
+  put_number(S, 881, "##.#####", S.Earth_zone_0, true);
   put(S, 882, "Total zone             : ");
   const float total0 = float((long double)S.Sky_zone_0 + (long double)S.Earth_zone_0);
-  put_number(S, 883, "##.#####", total0, ValueKind::Single, true);
+  put_number(S, 883, "##.#####", total0, true);
   put(S, 884, "", true);
   put(S, 886,
       "alpha  T_pattern  T_loss   T_tot      G/T       Sky     Earth     Total   Local_Avg_Gain  "
@@ -121,28 +121,28 @@ void write_row(State& S) {
   const long double lag = (long double)total / ((long double)kPi * 4);
   const double lag_percent = double(lag / (long double)S.Avg_Gain * 100);
   put(S, 889, "   ");
-  put_number(S, 890, "##", a, ValueKind::Integer);
+  put_number(S, 890, "##", a);
   put(S, 891, "    ");
-  put_number(S, 892, "####.##", S.T_pattern[a], ValueKind::Double);
+  put_number(S, 892, "####.##", S.T_pattern[a]);
   put(S, 893, "  ");
-  put_number(S, 894, "###.##", S.T_loss, ValueKind::Double);
+  put_number(S, 894, "###.##", S.T_loss);
   put(S, 895, " ");
-  put_number(S, 896, "####.##", S.T_total[a], ValueKind::Double);
+  put_number(S, 896, "####.##", S.T_total[a]);
   put(S, 897, "  ");
-  put_number(S, 898, "+##.###", S.G_T[a], ValueKind::Double);
+  put_number(S, 898, "+##.###", S.G_T[a]);
   put(S, 899, "  ");
-  put_number(S, 900, "##.#####", S.Sky_zone[a], ValueKind::Double);
+  put_number(S, 900, "##.#####", S.Sky_zone[a]);
   put(S, 901, "  ");
-  put_number(S, 902, "##.#####", S.Earth_zone[a], ValueKind::Double);
+  put_number(S, 902, "##.#####", S.Earth_zone[a]);
   put(S, 903, "  ");
-  put_number(S, 904, "##.#####", total, ValueKind::Double);
+  put_number(S, 904, "##.#####", total);
   put(S, 905, std::string(10, ' '));
-  put_number(S, 906, "#.#####", double(lag), ValueKind::Double);
+  put_number(S, 906, "#.#####", double(lag));
   put(S, 907, std::string(5, ' '));
-  put_number(S, 908, "###.###", lag_percent, ValueKind::Double);
+  put_number(S, 908, "###.###", lag_percent);
   put(S, 909, " %");
   put(S, 910, std::string(5, ' '));
-  put_number(S, 911, "##", a, ValueKind::Integer, true);
+  put_number(S, 911, "##", a, true);
 }
 
 void write_file(State& S) {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/entry_check.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 namespace {
 

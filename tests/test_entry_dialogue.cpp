@@ -3,6 +3,7 @@
 
 #include "pattern/entry.h"
 #include "support/harness.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Session;
@@ -44,6 +45,10 @@ struct Refusal {
   std::string message;
 };
 
+void PrintTo(const Refusal& c, std::ostream* os) {
+  *os << (c.sky ? "sky_" : "earth_") << test::name_part(c.typed);
+}
+
 class TemperatureRefused : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(TemperatureRefused, ExplainedThenAskedAgain) {
@@ -66,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{true, "9999.9996", " Sky temperature too high ... must be < 10,000 K"},
                       Refusal{true, "-0.5", " Sky temperature must be >= 0 K"},
                       Refusal{false, "10000", " Earth temperature too high ... must be < 10,000 K"},
-                      Refusal{false, "-1", " Earth temperature must be >= 0 K"}));
+                      Refusal{false, "-1", " Earth temperature must be >= 0 K"}),
+    ::testing::PrintToStringParamName());
 
 TEST(Temperatures, HighestAcceptedValue) {
   Session r;
@@ -82,6 +88,8 @@ struct SkyLine {
   std::string shown;
 };
 
+void PrintTo(const SkyLine& c, std::ostream* os) { *os << "sky_" << test::name_part(c.sky); }
+
 class RepeatedSkyLine : public ::testing::TestWithParam<SkyLine> {};
 
 TEST_P(RepeatedSkyLine, ShowsTheAcceptedSkyAfterAWrongEarth) {
@@ -96,7 +104,8 @@ TEST_P(RepeatedSkyLine, ShowsTheAcceptedSkyAfterAWrongEarth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RepeatedSkyLine,
-                         ::testing::Values(SkyLine{"", " 0 "}, SkyLine{"0.5", " .5 "}, SkyLine{"300", " 300 "}));
+                         ::testing::Values(SkyLine{"", " 0 "}, SkyLine{"0.5", " .5 "}, SkyLine{"300", " 300 "}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Temperatures, TwoWrongSkyEntriesLeaveOnlyTheQuestion) {
   Session r;

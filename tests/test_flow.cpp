@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "support/harness.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Session;
@@ -64,6 +65,8 @@ struct YesNoCase {
   bool refused;
 };
 
+void PrintTo(const YesNoCase& c, std::ostream* os) { *os << test::name_part(c.answer); }
+
 class AnotherRange : public ::testing::TestWithParam<YesNoCase> {};
 
 TEST_P(AnotherRange, OnlyExactYOrNIsTaken) {
@@ -89,7 +92,8 @@ TEST_P(AnotherRange, OnlyExactYOrNIsTaken) {
 INSTANTIATE_TEST_SUITE_P(Answers, AnotherRange,
                          ::testing::Values(YesNoCase{"Y", false}, YesNoCase{"y", false}, YesNoCase{" y", true},
                                            YesNoCase{"y ", true}, YesNoCase{"yes", true},
-                                           YesNoCase{"YES", true}, YesNoCase{"", true}));
+                                           YesNoCase{"YES", true}, YesNoCase{"", true}),
+                         ::testing::PrintToStringParamName());
 
 TEST(AnotherRange, QuestionRowsAndColours) {
   Session r;

@@ -64,6 +64,8 @@ struct RoundCase {
   int rounds;
 };
 
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << c.what; }
+
 class Rounds : public ::testing::TestWithParam<RoundCase> {};
 
 // The rounds before `settle` may still grow buffers to their final size.

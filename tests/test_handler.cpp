@@ -83,6 +83,8 @@ struct GenericCase {
   std::string message;
 };
 
+void PrintTo(const GenericCase& c, std::ostream* os) { *os << c.what; }
+
 class ShortTable : public ::testing::TestWithParam<GenericCase> {};
 
 TEST_P(ShortTable, GenericMessageWithTheStepNumber) {
@@ -108,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShortTable,
                          ::testing::Values(GenericCase{"empty", 0, "Error 62 at line 251"},
                                            GenericCase{"eleven", 11, "Error 62 at line 251"},
                                            GenericCase{"twelve", 12, "Error 62 at line 253"},
-                                           GenericCase{"thirteen", 13, "Error 62 at line 256"}));
+                                           GenericCase{"thirteen", 13, "Error 62 at line 256"}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Handler, FourteenLinesPassTheGridTestThenTheFormatMessage) {
   TempDir dir;
@@ -141,6 +144,8 @@ struct MatrixCase {
   std::string message;
   bool fatal;
 };
+
+void PrintTo(const MatrixCase& c, std::ostream* os) { *os << c.what; }
 
 class MatrixFailure : public ::testing::TestWithParam<MatrixCase> {};
 
@@ -177,7 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatrixCase{"short1", {0}, 1, 65340, -99999, "4\r1\r", " The Matrix file for alpha = 1 degree is incomplete!\n", true},
         MatrixCase{"empty1", {0}, 1, 0, -99999, "4\r1\r", " The Matrix file for alpha = 1 degree is incomplete!\n", true},
         MatrixCase{"past_end", {}, 0, 65341, 65342, "", "Error 9 at line 742\n", false},
-        MatrixCase{"negative", {}, 0, 65341, -1, "", "Error 9 at line 742\n", false}));
+        MatrixCase{"negative", {}, 0, 65341, -1, "", "Error 9 at line 742\n", false}),
+    ::testing::PrintToStringParamName());
 
 TEST(Handler, BothTemperaturesZeroWithALosslessTable) {
   TempDir dir;
@@ -211,6 +217,8 @@ struct OutputCase {
   std::string name;
   std::string message;
 };
+
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.what; }
 
 class OutputRefused : public ::testing::TestWithParam<OutputCase> {};
 
@@ -251,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, OutputRefused,
     ::testing::Values(OutputCase{"is_folder", "adir", " No  <  >  ?  *  \"  <ESC>  in the file name!"},
                       OutputCase{"no_folder", "nodir\\run", " Filename exceeds 222 characters!"},
-                      OutputCase{"too_long", std::string(255, 'n'), " Filename exceeds 222 characters!"}));
+                      OutputCase{"too_long", std::string(255, 'n'), " Filename exceeds 222 characters!"}),
+    ::testing::PrintToStringParamName());
 
 TEST(Handler, OutputMessageLengths) {
   EXPECT_EQ(std::string(" No  <  >  ?  *  \"  <ESC>  in the file name!").size(), 44u);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/errors.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 namespace {
 

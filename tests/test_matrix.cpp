@@ -9,6 +9,7 @@
 #include "pattern/matrix.h"
 #include "support/harness.h"
 #include "tools/lib/writers.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Run;
@@ -80,6 +81,8 @@ struct NameCase {
   const char* file;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << "alpha" << c.alpha; }
+
 class Name : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(Name, TwoDigits) {
@@ -97,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Matrix, Name,
                                            NameCase{9, "09", "FFstep1_phi2_theta2_basic_09_V2-0.txt"},
                                            NameCase{10, "10", "FFstep1_phi2_theta2_basic_10_V2-0.txt"},
                                            NameCase{30, "30", "FFstep1_phi2_theta2_basic_30_V2-0.txt"},
-                                           NameCase{90, "90", "FFstep1_phi2_theta2_basic_90_V2-0.txt"}));
+                                           NameCase{90, "90", "FFstep1_phi2_theta2_basic_90_V2-0.txt"}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Matrix, OpensTheFileOfItsAlpha) {
   // Each file names one point everywhere; the gain shows which file was read.
@@ -119,6 +123,8 @@ struct RoundCase {
   int32_t point;
 };
 
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << test::number_name(c.number); }
+
 class Round : public ::testing::TestWithParam<RoundCase> {};
 
 TEST_P(Round, NearestTiesToEvenLow32Bits) {
@@ -137,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundCase{0x1p63L + 9, 9}, RoundCase{0x1p64L - 1, -1}, RoundCase{0x1p64L, 0},
                       RoundCase{-0x1p63L, 0}, RoundCase{-0x1p63L + 3, 3}, RoundCase{-0x1p63L - 1, 0},
                       RoundCase{1e30L, 0}, RoundCase{-1e30L, 0}, RoundCase{INFINITY, 0},
-                      RoundCase{-INFINITY, 0}, RoundCase{NAN, 0}));
+                      RoundCase{-INFINITY, 0}, RoundCase{NAN, 0}),
+    ::testing::PrintToStringParamName());
 
 // ---------------------------------------------------------------------------
 // Records in a file

@@ -13,17 +13,20 @@ using vorn::format_fixed;
 using vorn::NumberedError;
 using vorn::PlainKind;
 using vorn::plain_number;
-using vorn::ValueKind;
 
 namespace {
 
 const char* const kTemplates[] = {"+#.##", "#.###",  "+#.###",  "#.#####", "##",     "+##.##",
                                   "+##.###", "##.#####", "###", "###.##", "###.###", "####.##"};
 
+// The kind of variable a case's value comes from.
+enum class Kind { Integer, Single, Double };
+constexpr Kind I = Kind::Integer, S = Kind::Single, D = Kind::Double;
+
 struct FixedCase {
   const char* tmpl;
   double value;
-  ValueKind kind;
+  Kind kind;
   const char* text;
 };
 
@@ -31,10 +34,8 @@ std::ostream& operator<<(std::ostream& os, const FixedCase& c) {
   return os << '"' << c.tmpl << "\" " << c.value << " -> \"" << c.text << '"';
 }
 
-constexpr ValueKind I = ValueKind::Integer, S = ValueKind::Single, D = ValueKind::Double;
-
 // A single's value is the literal rounded to single precision.
-double as_kind(double v, ValueKind k) { return k == S ? double(float(v)) : v; }
+double as_kind(double v, Kind k) { return k == S ? double(float(v)) : v; }
 
 // Exact decimal expansion through glibc's printf, a conversion of its own.
 std::string expansion(double v, int decimals) {
@@ -43,9 +44,9 @@ std::string expansion(double v, int decimals) {
   return buf;
 }
 
-int error_of(const std::string& tmpl, double v, ValueKind k) {
+int error_of(const std::string& tmpl, double v, Kind k) {
   try {
-    format_fixed(tmpl, v, k);
+    format_fixed(tmpl, as_kind(v, k));
   } catch (const NumberedError& e) {
     return e.number;
   }
@@ -58,7 +59,7 @@ class FixedTable : public ::testing::TestWithParam<FixedCase> {};
 
 TEST_P(FixedTable, Renders) {
   const FixedCase& c = GetParam();
-  EXPECT_EQ(format_fixed(c.tmpl, as_kind(c.value, c.kind), c.kind), c.text);
+  EXPECT_EQ(format_fixed(c.tmpl, as_kind(c.value, c.kind)), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,7 +145,7 @@ TEST(FormatFixed, OverflowLengthCountsMarkSignNumberAndPoint) {
   EXPECT_EQ(format_fixed("+##.##", 100.0f).size(), 8u);
   EXPECT_EQ(format_fixed("+##.###", 1e20), "%+100000000000000000000.000");
   // Beyond 17 digits the text shows the exact digits of the binary value.
-  EXPECT_EQ(format_fixed("##", 1e23, ValueKind::Double), "%99999999999999991611392");
+  EXPECT_EQ(format_fixed("##", 1e23), "%99999999999999991611392");
   EXPECT_EQ(format_fixed("###.##", -1e6), "%-1000000.00");
 }
 
@@ -163,7 +164,7 @@ TEST(FormatFixed, NotFiniteRaisesFiveThroughEveryTemplate) {
                         std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
   for (const char* t : kTemplates)
     for (double v : bad)
-      for (ValueKind k : {I, S, D}) EXPECT_EQ(error_of(t, v, k), 5) << t << ' ' << v;
+      for (Kind k : {I, S, D}) EXPECT_EQ(error_of(t, v, k), 5) << t << ' ' << v;
   EXPECT_THROW(format_fixed("####.##", std::numeric_limits<float>::infinity()), NumberedError);
 }
 

@@ -105,10 +105,10 @@ std::string slow_plain_single(float f) {
 struct Checker {
   long checked = 0, failed = 0;
 
-  void fixed(double x, vorn::ValueKind kind) {
+  void fixed(double x) {
     for (const char* t : kTemplates) {
       const std::string want = slow_fixed(shape_of(t), x);
-      const std::string got = vorn::format_fixed(t, x, kind);
+      const std::string got = vorn::format_fixed(t, x);
       ++checked;
       if (got != want && ++failed <= 10)
         ADD_FAILURE() << '"' << t << "\" " << std::hexfloat << x << std::defaultfloat << " (" << x
@@ -152,9 +152,9 @@ TEST(NumfmtProperty, DoublesAcrossMagnitudes) {
   for (int i = 0; i < 200000; ++i) {
     double x = std::pow(10.0, exponent(g));
     if (g() & 1) x = -x;
-    c.fixed(x, vorn::ValueKind::Double);
+    c.fixed(x);
   }
-  for (int i = 0; i < 5000; ++i) c.fixed(random_finite_double(g), vorn::ValueKind::Double);
+  for (int i = 0; i < 5000; ++i) c.fixed(random_finite_double(g));
   EXPECT_EQ(c.failed, 0) << "of " << c.checked;
 }
 
@@ -165,9 +165,9 @@ TEST(NumfmtProperty, SinglesWidenedExactly) {
   for (int i = 0; i < 50000; ++i) {
     float f = float(std::pow(10.0, exponent(g)));
     if (g() & 1) f = -f;
-    c.fixed(double(f), vorn::ValueKind::Single);
+    c.fixed(double(f));
   }
-  for (int i = 0; i < 5000; ++i) c.fixed(double(random_finite_float(g)), vorn::ValueKind::Single);
+  for (int i = 0; i < 5000; ++i) c.fixed(double(random_finite_float(g)));
   EXPECT_EQ(c.failed, 0) << "of " << c.checked;
 }
 
@@ -175,8 +175,8 @@ TEST(NumfmtProperty, Integers) {
   std::mt19937_64 g(11);
   std::uniform_int_distribution<int> value(-200000, 200000);
   Checker c;
-  for (int v = -1100; v <= 1100; ++v) c.fixed(double(v), vorn::ValueKind::Integer);
-  for (int i = 0; i < 5000; ++i) c.fixed(double(value(g)), vorn::ValueKind::Integer);
+  for (int v = -1100; v <= 1100; ++v) c.fixed(double(v));
+  for (int i = 0; i < 5000; ++i) c.fixed(double(value(g)));
   EXPECT_EQ(c.failed, 0) << "of " << c.checked;
 }
 
@@ -189,9 +189,9 @@ TEST(NumfmtProperty, NearRoundingBoundaries) {
     double x = std::strtod(decimal.c_str(), nullptr);
     float f = std::strtof(decimal.c_str(), nullptr);
     for (double v : {x, std::nextafter(x, 0.0), std::nextafter(x, 1e300)})
-      for (double s : {v, -v}) c.fixed(s, vorn::ValueKind::Double);
+      for (double s : {v, -v}) c.fixed(s);
     for (float v : {f, std::nextafter(f, 0.0f), std::nextafter(f, 1e30f)})
-      for (float s : {v, -v}) c.fixed(double(s), vorn::ValueKind::Single);
+      for (float s : {v, -v}) c.fixed(double(s));
   };
   for (const char* t : kTemplates) {
     const Shape s = shape_of(t);

@@ -11,6 +11,7 @@
 
 #include "support/fixtures.h"
 #include "support/harness.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Session;
@@ -140,6 +141,10 @@ struct RangeRows {
   int rows, first, last;
 };
 
+void PrintTo(const RangeRows& c, std::ostream* os) {
+  *os << "rows" << c.rows << "_alpha" << c.first << "_to" << c.last;
+}
+
 class SavedRange : public ::testing::TestWithParam<RangeRows> {};
 
 TEST_P(SavedRange, OneRowPerAlphaOfTheLastRange) {
@@ -159,12 +164,15 @@ INSTANTIATE_TEST_SUITE_P(Choices, SavedRange,
                          ::testing::Values(RangeRows{"1\rk", 19, 0, 90}, RangeRows{"2\rkkkkk", 91, 0, 90},
                                            RangeRows{"3\r12\r40\rkk", 29, 12, 40}, RangeRows{"4\r30\rk", 1, 30, 30},
                                            // another range: only the last one is written
-                                           RangeRows{"1\rkY\r4\r7\rk", 1, 7, 7}));
+                                           RangeRows{"1\rkY\r4\r7\rk", 1, 7, 7}),
+                         ::testing::PrintToStringParamName());
 
 struct BadName {
   std::string name;
   std::string message;
 };
+
+void PrintTo(const BadName& c, std::ostream* os) { *os << "name_" << test::name_part(c.name); }
 
 class RefusedName : public ::testing::TestWithParam<BadName> {};
 
@@ -198,7 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadName{"run.2", " No special characters like  .  :  /  allowed in file name!"},
                       BadName{"run.txt", " No special characters like  .  :  /  allowed in file name!"},
                       BadName{"X:run", " No special characters like  .  :  /  allowed in file name!"},
-                      BadName{"out/run", " No special characters like  .  :  /  allowed in file name!"}));
+                      BadName{"out/run", " No special characters like  .  :  /  allowed in file name!"}),
+    ::testing::PrintToStringParamName());
 
 TEST(OutputFile, LeadingBlankKeptAndExistingFileOverwritten) {
   TempDir dir;

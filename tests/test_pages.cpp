@@ -4,6 +4,7 @@
 
 #include "support/fixtures.h"
 #include "support/harness.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Session;
@@ -99,6 +100,10 @@ struct Range {
   std::vector<std::pair<int, int>> pages;
 };
 
+void PrintTo(const Range& c, std::ostream* os) {
+  *os << "first_" << test::name_part(c.first) << "_last_" << test::name_part(c.last);
+}
+
 class OwnRange : public LossyTable, public ::testing::WithParamInterface<Range> {};
 
 TEST_P(OwnRange, PagesOfNineteen) {
@@ -124,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, OwnRange,
                                            Range{"0", "37", {{0, 18}, {19, 37}}},
                                            Range{"", "38", {{0, 18}, {19, 37}, {38, 38}}},
                                            Range{"53", "90", {{53, 71}, {72, 90}}},
-                                           Range{"89", "90", {{89, 90}}}));
+                                           Range{"89", "90", {{89, 90}}}),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(LossyTable, OwnRangeQuestionsAndRefusals) {
   Session r;
@@ -189,6 +195,8 @@ struct Single {
   bool refused;
 };
 
+void PrintTo(const Single& c, std::ostream* os) { *os << "typed_" << test::name_part(c.typed); }
+
 class SingleAlpha : public LossyTable, public ::testing::WithParamInterface<Single> {};
 
 TEST_P(SingleAlpha, OnePageOfOneRowOrRefusal) {
@@ -217,7 +225,8 @@ TEST_P(SingleAlpha, OnePageOfOneRowOrRefusal) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SingleAlpha,
                          ::testing::Values(Single{"0", false}, Single{"90", false}, Single{"", false},
-                                           Single{"30", false}, Single{"-1", true}, Single{"91", true}));
+                                           Single{"30", false}, Single{"-1", true}, Single{"91", true}),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(LossyTable, AnotherRangeComputesAgainAndSavesOnlyTheLast) {
   Session r;
@@ -250,6 +259,8 @@ struct Elevation {
   std::string shown;
 };
 
+void PrintTo(const Elevation& c, std::ostream* os) { *os << "phi" << c.phi << "_theta" << c.theta; }
+
 class MaxElevation : public ::testing::TestWithParam<Elevation> {};
 
 TEST_P(MaxElevation, SummaryShowsNinetyMinusTheta) {
@@ -268,7 +279,8 @@ TEST_P(MaxElevation, SummaryShowsNinetyMinusTheta) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, MaxElevation,
                          ::testing::Values(Elevation{120, 95, " -5"}, Elevation{0, 180, "-90"},
-                                           Elevation{0, 0, " 90"}));
+                                           Elevation{0, 0, " 90"}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Overflow, SkyTemperatureFillsRowThree) {
   TempDir dir;

@@ -48,6 +48,8 @@ struct FitCase {
   int row_after, col_after;
 };
 
+void PrintTo(const FitCase& c, std::ostream* os) { *os << "col" << c.start_col << "_length" << c.length; }
+
 class FitCheck : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(FitCheck, EndsLineOnlyWhenItemWouldNotFit) {
@@ -66,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FitCheck,
                                            FitCase{61, 20, 1, 80},  // ends in column 80
                                            FitCase{1, 90, 2, 11},   // not moved, wraps
                                            FitCase{80, 0, 1, 80},   // empty item fits
-                                           FitCase{80, 1, 1, 80}));
+                                           FitCase{80, 1, 1, 80}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Screen, FitCheckDoesNothingWhenPendingWrap) {
   Screen s;

@@ -12,6 +12,7 @@
 #include "pattern/matrix.h"
 #include "support/harness.h"
 #include "tools/lib/writers.h"
+#include "support/names.h"
 
 using namespace vorn;
 using vorn::test::Run;
@@ -356,6 +357,8 @@ struct LosslessCase {
   bool lossless;
 };
 
+void PrintTo(const LosslessCase& c, std::ostream* os) { *os << test::number_name(c.avg); }
+
 class Lossless : public ::testing::TestWithParam<LosslessCase> {};
 
 TEST_P(Lossless, SinglePrecisionComparison) {
@@ -368,7 +371,8 @@ INSTANTIATE_TEST_SUITE_P(Zone, Lossless,
                                            LosslessCase{std::nextafter(0.9990000426769257, 0.0), false},
                                            LosslessCase{0.999, false}, LosslessCase{1.0, true},
                                            LosslessCase{2.5, true}, LosslessCase{0.0, false},
-                                           LosslessCase{NAN, false}, LosslessCase{INFINITY, true}));
+                                           LosslessCase{NAN, false}, LosslessCase{INFINITY, true}),
+                         ::testing::PrintToStringParamName());
 
 TEST(Zone, LosslessThresholdIsHalfAStepAbove0999f) {
   EXPECT_EQ(0.9990000426769257, double(0.999f) + 0x1p-25);

@@ -8,7 +8,7 @@
 
 #include "app/flow.h"
 #include "app/state.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -6,7 +6,7 @@
 
 #include "app/flow.h"
 #include "app/state.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 namespace vorn::test {
 

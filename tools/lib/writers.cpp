@@ -6,13 +6,12 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/state.h"
+#include "pattern/grid.h"
 
 namespace vorn::tools {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kDeg = kPi / 180.0;
 
 void write_file(const std::string& path, const std::string& text) {

@@ -34,8 +34,8 @@ std::string matrix_path(const std::string& folder, int alpha);
 // All 91 files into folder.
 void write_all_matrices(const std::string& folder);
 
-// A realistic directional antenna: about +15 dBi toward azimuth 0 on the
-// horizon, side and back lobes, a floor near -25 dBi.
+// A realistic directional antenna: a peak of +14 dBi toward azimuth 0 on the
+// horizon, side and back lobes, a floor of -25 dBi.
 double directional_gain(int phi, int theta);
 
 }  // namespace vorn::tools
