@@ -82,6 +82,19 @@ program_folder() {
   echo "$dir"
 }
 
+# The sample FF Table and all 91 Matrix files, made once and linked into
+# the program folders that need them. Prints the folder.
+shared_matrices() {
+  local dir=$TMP/shared
+  if [ ! -f "$dir/done" ]; then
+    mkdir -p "$dir"
+    "$BUILD/make_fftable" "$dir/sample_fftab.txt" --pattern directional >/dev/null
+    "$BUILD/make_matrices" "$dir" >/dev/null
+    touch "$dir/done"
+  fi
+  echo "$dir"
+}
+
 # start_vorn DIR [VAR=VALUE...]: starts DIR/vorn with OpenAL Soft's null
 # backend unless the arguments choose another; sets VPID.
 start_vorn() {
@@ -141,6 +154,15 @@ type_text() {
   focus "$1"
   xdotool type --delay 30 -- "$2" 2>>"$TMP/xdotool.log"
 }
+# type_lines WIN LINE...: each line typed and ended with Enter.
+type_lines() {
+  local win=$1 line
+  shift
+  for line in "$@"; do
+    type_text "$win" "$line"
+    press "$win" Return
+  done
+}
 press() {
   local win=$1
   shift
@@ -168,19 +190,20 @@ wait_screen() {
 wait_check() {
   local want=$1 win=$2 secs=$3 rc
   shift 3
-  local deadline=$(($(now_ms) + secs * 1000)) img=$TMP/shot-$$.ppm
+  # Per process: tests may check several windows at once.
+  local deadline=$(($(now_ms) + secs * 1000)) img=$TMP/shot-$BASHPID.ppm err=$TMP/screen-$BASHPID.err
   while :; do
     rc=0
     if shot "$win" "$img"; then
-      "$E2E/e2e_screen" "$img" "$@" 2>"$TMP/screen.err" || rc=$?
+      "$E2E/e2e_screen" "$img" "$@" 2>"$err" || rc=$?
       [ "$rc" -eq "$want" ] && return 0
     else
       rc=99
-      echo "no screenshot" >"$TMP/screen.err"
+      echo "no screenshot" >"$err"
     fi
     if [ "$(now_ms)" -gt "$deadline" ]; then
       keep_shot "$img" "${CURRENT_TEST:-shot}-$(now_ms)"
-      fail "screen not as expected after $secs s (e2e_screen $rc, wanted $want): $(cat "$TMP/screen.err")"
+      fail "screen not as expected after $secs s (e2e_screen $rc, wanted $want): $(cat "$err")"
     fi
     sleep 0.1
   done
@@ -358,6 +381,62 @@ test_close() {
   done
 }
 
+# Many closes at line entries, several programs at once, each on its own
+# X server so that focus and typing never cross: keys are typed into the
+# entry and the window is closed right behind them. Every close must end
+# with status 0 and nothing in the program's log.
+STORM_WORKERS=${VORN_E2E_STORM_WORKERS:-6}
+STORM_ROUNDS=${VORN_E2E_STORM_ROUNDS:-12}
+storm_worker() { # N DISPLAY RESULTS
+  local n=$1 results=$3 dir win r kind rc log
+  export DISPLAY=$2
+  dir=$(program_folder "storm-$n")
+  ln -sf "$(shared_matrices)"/FFstep1_*_{00,30}_V2-0.txt "$dir"/
+  ln -sf "$(shared_matrices)"/sample_fftab.txt "$dir"/
+  for ((r = 0; r < STORM_ROUNDS; r++)); do
+    kind=$(((r + n) % 3))
+    start_vorn "$dir"
+    win=$(find_window "$TITLE1" 10)
+    wait_screen "$win" 10 "$SKY_Q"
+    case $kind in
+      0) type_text "$win" 12.5 ;;
+      1)
+        type_lines "$win" 20 290
+        wait_screen "$win" 5 "text:7:1:7: Enter FFTab's file name  _ _ _ .txt? "
+        type_text "$win" sample_f ;;
+      2)
+        type_lines "$win" 20 290 sample_fftab.txt 4 30 xN Y
+        wait_screen "$win" 15 'text:10:1:7: Enter file name for Output? '
+        type_text "$win" e2e_ou ;;
+    esac
+    close_window "$win"
+    rc=0
+    wait_exit "$VPID" 5 || rc=$?
+    log=$(tr '\n' ' ' <"$dir/vorn.log")
+    echo "$n $r $kind $rc $log" >>"$results"
+  done
+}
+
+test_close_storm() {
+  local i results=$TMP/storm.txt bad total
+  local -a displays=() workers=()
+  : >"$results"
+  shared_matrices >/dev/null
+  for ((i = 0; i < STORM_WORKERS; i++)); do displays+=("$(start_xvfb $((300 + 10 * i)))"); done
+  for ((i = 0; i < STORM_WORKERS; i++)); do
+    (storm_worker "$i" "${displays[i]}" "$results") &
+    workers+=($!)
+  done
+  for i in "${workers[@]}"; do wait "$i" || fail "a storm worker stopped early"; done
+  total=$(wc -l <"$results")
+  bad=$(awk '$4 != 0 || NF > 4' "$results" | wc -l)
+  echo "    $total closes, $bad not clean"
+  awk '$4 != 0 || NF > 4 { print "    worker " $1 " round " $2 " (entry " $3 "): status " $4 ": " substr($0, index($0, $5)) }' \
+    "$results" | head -10 >&2
+  [ "$total" -eq $((STORM_WORKERS * STORM_ROUNDS)) ] || fail "only $total closes of $((STORM_WORKERS * STORM_ROUNDS))"
+  [ "$bad" -eq 0 ] || fail "$bad closes of $total did not end cleanly"
+}
+
 # Exit statuses: 1 when the display offers no window, 111 when no audio
 # output opens; in both cases before any window shows.
 test_exit_status() {
@@ -478,12 +557,11 @@ run() {
   fi
 }
 
-run test_start_screen
-run test_dialogue
-run test_close
-run test_pause_and_break
-run test_exit_status
-run test_beep
+# VORN_E2E_ONLY names the tests to run (all when unset).
+for t in test_start_screen test_dialogue test_close test_pause_and_break test_close_storm \
+         test_exit_status test_beep; do
+  if [ -z "${VORN_E2E_ONLY:-}" ] || [[ " $VORN_E2E_ONLY " == *" $t "* ]]; then run "$t"; fi
+done
 
 echo "e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
