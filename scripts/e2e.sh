@@ -10,10 +10,10 @@ set -euo pipefail
 BUILD=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 E2E=$BUILD/e2e
 for f in "$BUILD/vorn" "$BUILD/make_fftable" "$BUILD/make_matrices" \
-         "$E2E/e2e_close" "$E2E/e2e_screen" "$E2E/e2e_wav"; do
+         "$E2E/e2e_close" "$E2E/e2e_screen" "$E2E/e2e_wav" "$E2E/e2e_headless" "$E2E/e2e_pipe_reader"; do
   [ -x "$f" ] || { echo "e2e: $f is missing (build the project first)" >&2; exit 2; }
 done
-for tool in Xvfb xdpyinfo xdotool import sox; do
+for tool in Xvfb xdpyinfo xdotool import sox prlimit mkfifo; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed" >&2; exit 2; }
 done
 
@@ -170,7 +170,8 @@ press() {
   xdotool key --delay 30 -- "$@" 2>>"$TMP/xdotool.log"
 }
 
-shot() { import -window "$1" -depth 8 "ppm:$2" 2>>"$TMP/import.log"; }
+# import waits for ever on a window that has gone.
+shot() { timeout 5 import -window "$1" -depth 8 "ppm:$2" 2>>"$TMP/import.log"; }
 
 keep_shot() { # FILE NAME
   mkdir -p "$ARTIFACTS"
@@ -437,6 +438,101 @@ test_close_storm() {
   [ "$bad" -eq 0 ] || fail "$bad closes of $total did not end cleanly"
 }
 
+# A program folder with the shared table and the Matrix files linked in,
+# the program started and its dialogue typed up to the output name's
+# entry; LINE... are typed at the alpha menu (the choice, its answers, a
+# key per page with the answer to the next question, Y). Sets DIR, WIN
+# and VPID.
+dialogue_to_output_name() { # NAME LINE...
+  local name=$1
+  shift
+  DIR=$(program_folder "$name")
+  ln -sf "$(shared_matrices)"/* "$DIR"/
+  rm -f "$DIR/done"
+  start_vorn "$DIR"
+  WIN=$(find_window "$TITLE1" 10)
+  wait_screen "$WIN" 10 "$SKY_Q"
+  type_lines "$WIN" 20 290 sample_fftab.txt
+  wait_screen "$WIN" 15 'text:8:1:7: Enter # =>? '
+  type_lines "$WIN" "$@"
+  wait_screen "$WIN" 15 'text:10:1:7: Enter file name for Output? '
+}
+
+# The whole dialogue with a file-size limit set on the running program
+# just before it saves: the write that crosses the limit is reported as
+# error 75 with its step number, the key ends the program with status 0,
+# and the file holds exactly the bytes up to the limit. The signal of the
+# limit is at its default here, so only the program itself can ignore it.
+test_file_size_limit() {
+  local sigign hl header limit rc out
+  sigign=$(awk '/^SigIgn:/ { print $2 }' "/proc/$BASHPID/status")
+  (((16#$sigign >> 24) & 1)) && fail "SIGXFSZ is ignored in the test process"
+  # The same keys headless give the whole file; its only row is alpha 30.
+  hl=$TMP/limit-headless
+  mkdir -p "$hl"
+  ln -s "$(shared_matrices)"/* "$hl"/
+  (cd "$hl" && "$E2E/e2e_headless" '20\r290\rsample_fftab.txt\r4\r30\rxN\rY\rlimited\r' >/dev/null) ||
+    fail "the headless run did not end by itself"
+  header=$(head -n 21 "$hl/limited.txt" | wc -c)
+  [ "$(sed -n 22p "$hl/limited.txt" | tr -d '\r' | wc -L)" -eq 109 ] || fail "the row is not 109 wide"
+  # Byte 13 of the row is in T_pattern's field (columns 10-16), step 892.
+  limit=$((header + 12))
+  dialogue_to_output_name limit 4 30 xN Y
+  prlimit --pid "$VPID" --fsize="$limit:$limit" || fail "prlimit failed"
+  type_lines "$WIN" limited
+  wait_screen "$WIN" 10 'text:12:1:12:Error 75 at line 892 ' 'text:13:1:7:   ' \
+    'text:14:1:9: Press any key to close the windows!'
+  press "$WIN" x
+  rc=0
+  wait_exit "$VPID" 5 || rc=$?
+  [ "$rc" -eq 0 ] || fail "exit status $rc after the key"
+  [ ! -s "$DIR/vorn.log" ] || fail "the program wrote: $(cat "$DIR/vorn.log")"
+  out=$DIR/limited.txt
+  [ "$(stat -c %s "$out")" -eq "$limit" ] || fail "the file holds $(stat -c %s "$out") bytes, expected $limit"
+  cmp -s <(sed '3,4d' "$out") <(head -c "$limit" "$hl/limited.txt" | sed '3,4d') ||
+    fail "the file is not the first $limit bytes of the headless run's"
+  echo "    $limit bytes kept, error 75 at step 892"
+}
+
+# A close while the flow is stuck in a write that cannot finish: the
+# output is a named pipe whose reader holds it without reading, cut to one
+# page. The program must still end within about a second with status 0,
+# and what it wrote before is in the pipe.
+test_close_while_blocked() {
+  local state hl t0 rpid held
+  dialogue_to_output_name blocked 3 0 40 xxxN Y
+  mkfifo "$DIR/piped.txt"
+  state=$TMP/blocked-reader
+  mkdir -p "$state"
+  "$E2E/e2e_pipe_reader" "$DIR/piped.txt" "$state" 2>"$state/err" &
+  rpid=$!
+  echo "$rpid" >>"$TMP/pids"
+  for _ in $(seq 100); do [ -f "$state/ready" ] && break; sleep 0.05; done
+  [ -f "$state/ready" ] || fail "the pipe reader did not start: $(cat "$state/err")"
+  type_lines "$WIN" piped
+  for _ in $(seq 200); do [ -f "$state/held" ] && break; sleep 0.05; done
+  [ -f "$state/held" ] || fail "the pipe did not fill"
+  held=$(cat "$state/held")
+  kill -0 "$VPID" 2>/dev/null || fail "the program ended before the close"
+  t0=$(now_ms)
+  close_window "$WIN"
+  CLOSE_LIMIT_MS=1500 quick_clean_exit "closed while blocked in a write" "$t0"
+  [ ! -s "$DIR/vorn.log" ] || fail "the program wrote: $(cat "$DIR/vorn.log")"
+  touch "$state/go"
+  wait "$rpid" || fail "the pipe reader failed"
+  # What stood in the pipe is the start of the file the same keys write.
+  hl=$TMP/blocked-headless
+  mkdir -p "$hl"
+  ln -s "$(shared_matrices)"/* "$hl"/
+  (cd "$hl" && "$E2E/e2e_headless" '20\r290\rsample_fftab.txt\r3\r0\r40\rxxxN\rY\rpiped\r' >/dev/null) ||
+    fail "the headless run did not end by itself"
+  [ "$(stat -c %s "$state/data")" -eq "$held" ] || fail "the pipe held $held bytes, the reader got $(stat -c %s "$state/data")"
+  [ "$held" -gt 4000 ] && [ "$held" -lt "$(stat -c %s "$hl/piped.txt")" ] || fail "$held bytes in the pipe"
+  cmp -s <(sed '3,4d' "$state/data") <(head -c "$held" "$hl/piped.txt" | sed '3,4d') ||
+    fail "the pipe does not hold the start of the headless run's file"
+  echo "    $held bytes in the pipe when the window closed"
+}
+
 # Exit statuses: 1 when the display offers no window, 111 when no audio
 # output opens; in both cases before any window shows.
 test_exit_status() {
@@ -559,7 +655,7 @@ run() {
 
 # VORN_E2E_ONLY names the tests to run (all when unset).
 for t in test_start_screen test_dialogue test_close test_pause_and_break test_close_storm \
-         test_exit_status test_beep; do
+         test_file_size_limit test_close_while_blocked test_exit_status test_beep; do
   if [ -z "${VORN_E2E_ONLY:-}" ] || [[ " $VORN_E2E_ONLY " == *" $t "* ]]; then run "$t"; fi
 done
 
