@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end tests of the window program under Xvfb: the start screen and
 # a typed line, a whole dialogue down to the results file, the polite
-# close, the exit statuses, and the beep as OpenAL Soft's wave writer
-# records it. Keys come from xdotool, screenshots from ImageMagick's
-# import, and the helpers of BUILD_DIR/e2e check cells and the tone.
+# close (also many at once, and while the flow is blocked in a write), a
+# results file under a file-size limit, the exit statuses, and the beep
+# as OpenAL Soft's wave writer records it. Keys come from xdotool,
+# screenshots from ImageMagick's import, and the helpers of BUILD_DIR/e2e
+# check cells and the tone.
 # Usage: scripts/e2e.sh BUILD_DIR
 set -euo pipefail
 
