@@ -13,6 +13,9 @@ static_assert(std::numeric_limits<long double>::digits == 64,
 
 #include <fpu_control.h>
 
+#include <cstdio>
+#include <exception>
+
 #include "gt/zone.h"
 #include "pattern/entry.h"
 #include "pattern/ff_table.h"
@@ -173,6 +176,12 @@ void run_flow(State& S) {
       step(S, 800, [&] { ask_continue(S); });
     }
   } catch (const ProgramEnd&) {
+  } catch (const std::exception& e) {
+    // Nothing the dialogue can answer (out of memory, a broken invariant):
+    // end as after a close of the window, with the files closed.
+    std::fprintf(stderr, "vorn: the program stopped on an unexpected failure: %s\n", e.what());
+  } catch (...) {
+    std::fputs("vorn: the program stopped on an unexpected failure\n", stderr);
   }
   S.files.close_all();
 }

@@ -42,7 +42,9 @@ void step(State& S, int step_number, F&& f) {
 }
 
 // The whole dialogue, from the start screen to the end of the program.
-// Returns when the program is to end; the files are closed by then.
+// Returns when the program is to end; the files are closed by then. A
+// failure no step answers (std::bad_alloc, say) ends it the same way,
+// with a line on stderr.
 void run_flow(State& S);
 
 // The first step of the flow's thread: a 64-bit mantissa on the x87 unit.

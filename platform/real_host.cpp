@@ -5,12 +5,11 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/clock_ms.h"
+
 namespace vorn {
 
-int64_t RealHost::now_ms() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
+int64_t RealHost::now_ms() { return steady_now_ms(); }
 
 void RealHost::sleep_ms(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

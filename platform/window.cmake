@@ -37,7 +37,8 @@ target_link_libraries(vorn PRIVATE vorn_core GLEW::GLEW GLUT::GLUT OpenGL::GL Op
   ${OPENAL_LIBRARY} X11::X11)
 
 # Helpers of scripts/e2e.sh: closing the window politely, checking cells
-# of a screenshot, and measuring the beep in a wave file.
+# of a screenshot, measuring the beep in a wave file, running the keys
+# headless, and holding a named pipe without reading it.
 if(VORN_TESTS)
   set(VORN_E2E_DIR ${CMAKE_BINARY_DIR}/e2e)
   add_executable(e2e_close ${CMAKE_SOURCE_DIR}/tests/e2e/close_window.cpp)
@@ -47,5 +48,7 @@ if(VORN_TESTS)
   target_include_directories(e2e_screen PRIVATE ${CMAKE_SOURCE_DIR} ${VORN_GENERATED})
   add_executable(e2e_wav ${CMAKE_SOURCE_DIR}/tests/e2e/wav_check.cpp)
   target_include_directories(e2e_wav PRIVATE ${CMAKE_SOURCE_DIR})
-  set_target_properties(e2e_close e2e_screen e2e_wav PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VORN_E2E_DIR})
+  add_executable(e2e_pipe_reader ${CMAKE_SOURCE_DIR}/tests/e2e/pipe_reader.cpp)
+  set_target_properties(e2e_close e2e_screen e2e_wav e2e_pipe_reader
+    PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VORN_E2E_DIR})
 endif()

@@ -7,12 +7,12 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/clock_ms.h"
 #include "platform/glyphs.h"
 #include "platform/window_keys.h"
 
@@ -50,6 +50,10 @@ struct View {
   uint32_t title_version = 0;
   unsigned ticks = 0;
 
+  // Set once the toolkit has destroyed the window (or is told to): from
+  // then on nothing may call it for this window.
+  bool gone = false;
+
   GLuint glyph_tex = 0, screen_tex = 0, fbo = 0;
   bool glyph_blank[256] = {};
 
@@ -59,11 +63,6 @@ struct View {
 };
 
 View W;
-
-int64_t now_ms() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 void rgb(uint32_t c, float& r, float& g, float& b) {
   r = float((c >> 16) & 0xFF) / 255.f;
@@ -144,24 +143,22 @@ void quad(std::vector<Vertex>& out, float x0, float y0, float x1, float y1, floa
   out.push_back({x0, y1, u0, v1, r, g, b});
 }
 
-void draw_quads(const std::vector<Vertex>& v, bool textured) {
+void draw_glyph_quads(const std::vector<Vertex>& v) {
   if (v.empty()) return;
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &v[0].x);
   glColorPointer(3, GL_FLOAT, sizeof(Vertex), &v[0].r);
-  if (textured) {
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &v[0].u);
-  }
+  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &v[0].u);
   glDrawArrays(GL_QUADS, 0, GLsizei(v.size()));
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-// Cells into the screen texture: backgrounds, then the glyphs' set pixels
-// in their foreground colours.
+// Cells into the screen texture: the glyphs' set pixels in their
+// foreground colours on black (the background is always colour 0).
 void render_cells() {
   glBindFramebuffer(GL_FRAMEBUFFER, W.fbo);
   glViewport(0, 0, kWidth, kHeight);
@@ -173,29 +170,25 @@ void render_cells() {
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
 
-  std::vector<Vertex> backs, glyphs;
+  std::vector<Vertex> glyphs;
   glyphs.reserve(4 * kRows * kCols);
   for (int row = 0; row < kRows; ++row) {
     for (int col = 0; col < kCols; ++col) {
       const Cell c = W.cells[row * kCols + col];
       const float x = float(col * kCellW), y = float(row * kCellH);
-      if ((c.bg & 7) != 0) quad(backs, x, y, x + kCellW, y + kCellH, 0, 0, 0, 0, kPalette[c.bg & 7]);
       if (W.glyph_blank[c.ch]) continue;
       const float u = float(c.ch % 16) / 16.f, v = float(c.ch / 16) / 16.f;
       quad(glyphs, x, y, x + kCellW, y + kCellH, u, v, u + 1.f / 16, v + 1.f / 16, kPalette[c.fg & 15]);
     }
   }
-  glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
-  draw_quads(backs, false);
-
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, W.glyph_tex);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   // Only the set pixels of a glyph cover what lies below.
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
-  draw_quads(glyphs, true);
+  draw_glyph_quads(glyphs);
   glDisable(GL_ALPHA_TEST);
   glDisable(GL_TEXTURE_2D);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -291,15 +284,22 @@ void poll_console_keys() {
 
 // ---- the loop --------------------------------------------------------------
 
+// Called while the toolkit destroys the window after WM_DELETE_WINDOW; a
+// timer may still fire in the same turn of the loop.
 void on_close() {
+  W.gone = true;
+  W.id = 0;
   W.link->con.request_stop();
   W.link->host.notify();
 }
 
 void on_tick(int) {
+  if (W.gone) return;  // not armed again: the loop ends with the window
   WindowLink& L = *W.link;
-  if (L.flow_done.load(std::memory_order_acquire)) {
-    // The flow has ended the program: the window goes, the loop returns.
+  // The flow has ended, or Ctrl+Break asked it to: the window goes and the
+  // loop returns; main waits for the flow.
+  if (L.flow_done.load(std::memory_order_acquire) || L.con.stop_requested()) {
+    W.gone = true;
     glutDestroyWindow(W.id);
     W.id = 0;
     return;
@@ -326,7 +326,7 @@ void on_tick(int) {
   }
 
   const bool entry = L.con.entry_cursor_on();
-  const int64_t now = now_ms();
+  const int64_t now = steady_now_ms();
   if (entry && !W.entry_was_on) W.entry_since = now;
   W.entry_was_on = entry;
   const bool shown = entry && ((now - W.entry_since) / kBlinkMs) % 2 == 0;

@@ -1,7 +1,9 @@
 #pragma once
 // The window loop: opens the 640x400 window, draws the text screen, turns
 // key presses into the key buffer and raises the stop request when the
-// window is closed. Returns when the window is gone or the flow has ended.
+// window is closed. Returns when the window is gone: closed, or taken down
+// once the flow has ended or Ctrl+Break asked it to stop. The flow may
+// still be running then.
 #include <atomic>
 
 #include "platform/console.h"

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # End-to-end tests of the window program under Xvfb: the start screen and
 # a typed line, a whole dialogue down to the results file, the polite
-# close, the exit statuses, and the beep as OpenAL Soft's wave writer
-# records it. Keys come from xdotool, screenshots from ImageMagick's
-# import, and the helpers of BUILD_DIR/e2e check cells and the tone.
+# close (also many at once, and while the flow is blocked in a write), a
+# results file under a file-size limit, the exit statuses, and the beep
+# as OpenAL Soft's wave writer records it. Keys come from xdotool,
+# screenshots from ImageMagick's import, and the helpers of BUILD_DIR/e2e
+# check cells and the tone.
 # Usage: scripts/e2e.sh BUILD_DIR
 set -euo pipefail
 
 BUILD=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 E2E=$BUILD/e2e
 for f in "$BUILD/vorn" "$BUILD/make_fftable" "$BUILD/make_matrices" \
-         "$E2E/e2e_close" "$E2E/e2e_screen" "$E2E/e2e_wav"; do
+         "$E2E/e2e_close" "$E2E/e2e_screen" "$E2E/e2e_wav" "$E2E/e2e_headless" "$E2E/e2e_pipe_reader"; do
   [ -x "$f" ] || { echo "e2e: $f is missing (build the project first)" >&2; exit 2; }
 done
-for tool in Xvfb xdpyinfo xdotool import sox; do
+for tool in Xvfb xdpyinfo xdotool import sox prlimit mkfifo; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed" >&2; exit 2; }
 done
 
@@ -82,6 +84,19 @@ program_folder() {
   echo "$dir"
 }
 
+# The sample FF Table and all 91 Matrix files, made once and linked into
+# the program folders that need them. Prints the folder.
+shared_matrices() {
+  local dir=$TMP/shared
+  if [ ! -f "$dir/done" ]; then
+    mkdir -p "$dir"
+    "$BUILD/make_fftable" "$dir/sample_fftab.txt" --pattern directional >/dev/null
+    "$BUILD/make_matrices" "$dir" >/dev/null
+    touch "$dir/done"
+  fi
+  echo "$dir"
+}
+
 # start_vorn DIR [VAR=VALUE...]: starts DIR/vorn with OpenAL Soft's null
 # backend unless the arguments choose another; sets VPID.
 start_vorn() {
@@ -141,6 +156,15 @@ type_text() {
   focus "$1"
   xdotool type --delay 30 -- "$2" 2>>"$TMP/xdotool.log"
 }
+# type_lines WIN LINE...: each line typed and ended with Enter.
+type_lines() {
+  local win=$1 line
+  shift
+  for line in "$@"; do
+    type_text "$win" "$line"
+    press "$win" Return
+  done
+}
 press() {
   local win=$1
   shift
@@ -148,7 +172,8 @@ press() {
   xdotool key --delay 30 -- "$@" 2>>"$TMP/xdotool.log"
 }
 
-shot() { import -window "$1" -depth 8 "ppm:$2" 2>>"$TMP/import.log"; }
+# import waits for ever on a window that has gone.
+shot() { timeout 5 import -window "$1" -depth 8 "ppm:$2" 2>>"$TMP/import.log"; }
 
 keep_shot() { # FILE NAME
   mkdir -p "$ARTIFACTS"
@@ -168,19 +193,20 @@ wait_screen() {
 wait_check() {
   local want=$1 win=$2 secs=$3 rc
   shift 3
-  local deadline=$(($(now_ms) + secs * 1000)) img=$TMP/shot-$$.ppm
+  # Per process: tests may check several windows at once.
+  local deadline=$(($(now_ms) + secs * 1000)) img=$TMP/shot-$BASHPID.ppm err=$TMP/screen-$BASHPID.err
   while :; do
     rc=0
     if shot "$win" "$img"; then
-      "$E2E/e2e_screen" "$img" "$@" 2>"$TMP/screen.err" || rc=$?
+      "$E2E/e2e_screen" "$img" "$@" 2>"$err" || rc=$?
       [ "$rc" -eq "$want" ] && return 0
     else
       rc=99
-      echo "no screenshot" >"$TMP/screen.err"
+      echo "no screenshot" >"$err"
     fi
     if [ "$(now_ms)" -gt "$deadline" ]; then
       keep_shot "$img" "${CURRENT_TEST:-shot}-$(now_ms)"
-      fail "screen not as expected after $secs s (e2e_screen $rc, wanted $want): $(cat "$TMP/screen.err")"
+      fail "screen not as expected after $secs s (e2e_screen $rc, wanted $want): $(cat "$err")"
     fi
     sleep 0.1
   done
@@ -358,6 +384,157 @@ test_close() {
   done
 }
 
+# Many closes at line entries, several programs at once, each on its own
+# X server so that focus and typing never cross: keys are typed into the
+# entry and the window is closed right behind them. Every close must end
+# with status 0 and nothing in the program's log.
+STORM_WORKERS=${VORN_E2E_STORM_WORKERS:-6}
+STORM_ROUNDS=${VORN_E2E_STORM_ROUNDS:-12}
+storm_worker() { # N DISPLAY RESULTS
+  local n=$1 results=$3 dir win r kind rc log
+  export DISPLAY=$2
+  dir=$(program_folder "storm-$n")
+  ln -sf "$(shared_matrices)"/FFstep1_*_{00,30}_V2-0.txt "$dir"/
+  ln -sf "$(shared_matrices)"/sample_fftab.txt "$dir"/
+  for ((r = 0; r < STORM_ROUNDS; r++)); do
+    kind=$(((r + n) % 3))
+    start_vorn "$dir"
+    win=$(find_window "$TITLE1" 10)
+    wait_screen "$win" 10 "$SKY_Q"
+    case $kind in
+      0) type_text "$win" 12.5 ;;
+      1)
+        type_lines "$win" 20 290
+        wait_screen "$win" 5 "text:7:1:7: Enter FFTab's file name  _ _ _ .txt? "
+        type_text "$win" sample_f ;;
+      2)
+        type_lines "$win" 20 290 sample_fftab.txt 4 30 xN Y
+        wait_screen "$win" 15 'text:10:1:7: Enter file name for Output? '
+        type_text "$win" e2e_ou ;;
+    esac
+    close_window "$win"
+    rc=0
+    wait_exit "$VPID" 5 || rc=$?
+    log=$(tr '\n' ' ' <"$dir/vorn.log")
+    echo "$n $r $kind $rc $log" >>"$results"
+  done
+}
+
+test_close_storm() {
+  local i results=$TMP/storm.txt bad total
+  local -a displays=() workers=()
+  : >"$results"
+  shared_matrices >/dev/null
+  for ((i = 0; i < STORM_WORKERS; i++)); do displays+=("$(start_xvfb $((300 + 10 * i)))"); done
+  for ((i = 0; i < STORM_WORKERS; i++)); do
+    (storm_worker "$i" "${displays[i]}" "$results") &
+    workers+=($!)
+  done
+  for i in "${workers[@]}"; do wait "$i" || fail "a storm worker stopped early"; done
+  total=$(wc -l <"$results")
+  bad=$(awk '$4 != 0 || NF > 4' "$results" | wc -l)
+  echo "    $total closes, $bad not clean"
+  awk '$4 != 0 || NF > 4 { print "    worker " $1 " round " $2 " (entry " $3 "): status " $4 ": " substr($0, index($0, $5)) }' \
+    "$results" | head -10 >&2
+  [ "$total" -eq $((STORM_WORKERS * STORM_ROUNDS)) ] || fail "only $total closes of $((STORM_WORKERS * STORM_ROUNDS))"
+  [ "$bad" -eq 0 ] || fail "$bad closes of $total did not end cleanly"
+}
+
+# A program folder with the shared table and the Matrix files linked in,
+# the program started and its dialogue typed up to the output name's
+# entry; LINE... are typed at the alpha menu (the choice, its answers, a
+# key per page with the answer to the next question, Y). Sets DIR, WIN
+# and VPID.
+dialogue_to_output_name() { # NAME LINE...
+  local name=$1
+  shift
+  DIR=$(program_folder "$name")
+  ln -sf "$(shared_matrices)"/* "$DIR"/
+  rm -f "$DIR/done"
+  start_vorn "$DIR"
+  WIN=$(find_window "$TITLE1" 10)
+  wait_screen "$WIN" 10 "$SKY_Q"
+  type_lines "$WIN" 20 290 sample_fftab.txt
+  wait_screen "$WIN" 15 'text:8:1:7: Enter # =>? '
+  type_lines "$WIN" "$@"
+  wait_screen "$WIN" 15 'text:10:1:7: Enter file name for Output? '
+}
+
+# The whole dialogue with a file-size limit set on the running program
+# just before it saves: the write that crosses the limit is reported as
+# error 75 with its step number, the key ends the program with status 0,
+# and the file holds exactly the bytes up to the limit. The signal of the
+# limit is at its default here, so only the program itself can ignore it.
+test_file_size_limit() {
+  local sigign hl header limit rc out
+  sigign=$(awk '/^SigIgn:/ { print $2 }' "/proc/$BASHPID/status")
+  (((16#$sigign >> 24) & 1)) && fail "SIGXFSZ is ignored in the test process"
+  # The same keys headless give the whole file; its only row is alpha 30.
+  hl=$TMP/limit-headless
+  mkdir -p "$hl"
+  ln -s "$(shared_matrices)"/* "$hl"/
+  (cd "$hl" && "$E2E/e2e_headless" '20\r290\rsample_fftab.txt\r4\r30\rxN\rY\rlimited\r' >/dev/null) ||
+    fail "the headless run did not end by itself"
+  header=$(head -n 21 "$hl/limited.txt" | wc -c)
+  [ "$(sed -n 22p "$hl/limited.txt" | tr -d '\r' | wc -L)" -eq 109 ] || fail "the row is not 109 wide"
+  # Byte 13 of the row is in T_pattern's field (columns 10-16), step 892.
+  limit=$((header + 12))
+  dialogue_to_output_name limit 4 30 xN Y
+  prlimit --pid "$VPID" --fsize="$limit:$limit" || fail "prlimit failed"
+  type_lines "$WIN" limited
+  wait_screen "$WIN" 10 'text:12:1:12:Error 75 at line 892 ' 'text:13:1:7:   ' \
+    'text:14:1:9: Press any key to close the windows!'
+  press "$WIN" x
+  rc=0
+  wait_exit "$VPID" 5 || rc=$?
+  [ "$rc" -eq 0 ] || fail "exit status $rc after the key"
+  [ ! -s "$DIR/vorn.log" ] || fail "the program wrote: $(cat "$DIR/vorn.log")"
+  out=$DIR/limited.txt
+  [ "$(stat -c %s "$out")" -eq "$limit" ] || fail "the file holds $(stat -c %s "$out") bytes, expected $limit"
+  cmp -s <(sed '3,4d' "$out") <(head -c "$limit" "$hl/limited.txt" | sed '3,4d') ||
+    fail "the file is not the first $limit bytes of the headless run's"
+  echo "    $limit bytes kept, error 75 at step 892"
+}
+
+# A close while the flow is stuck in a write that cannot finish: the
+# output is a named pipe whose reader holds it without reading, cut to one
+# page. The program must still end within about a second with status 0,
+# and what it wrote before is in the pipe.
+test_close_while_blocked() {
+  local state hl t0 rpid held
+  dialogue_to_output_name blocked 3 0 40 xxxN Y
+  mkfifo "$DIR/piped.txt"
+  state=$TMP/blocked-reader
+  mkdir -p "$state"
+  "$E2E/e2e_pipe_reader" "$DIR/piped.txt" "$state" 2>"$state/err" &
+  rpid=$!
+  echo "$rpid" >>"$TMP/pids"
+  for _ in $(seq 100); do [ -f "$state/ready" ] && break; sleep 0.05; done
+  [ -f "$state/ready" ] || fail "the pipe reader did not start: $(cat "$state/err")"
+  type_lines "$WIN" piped
+  for _ in $(seq 200); do [ -f "$state/held" ] && break; sleep 0.05; done
+  [ -f "$state/held" ] || fail "the pipe did not fill"
+  held=$(cat "$state/held")
+  kill -0 "$VPID" 2>/dev/null || fail "the program ended before the close"
+  t0=$(now_ms)
+  close_window "$WIN"
+  CLOSE_LIMIT_MS=1500 quick_clean_exit "closed while blocked in a write" "$t0"
+  [ ! -s "$DIR/vorn.log" ] || fail "the program wrote: $(cat "$DIR/vorn.log")"
+  touch "$state/go"
+  wait "$rpid" || fail "the pipe reader failed"
+  # What stood in the pipe is the start of the file the same keys write.
+  hl=$TMP/blocked-headless
+  mkdir -p "$hl"
+  ln -s "$(shared_matrices)"/* "$hl"/
+  (cd "$hl" && "$E2E/e2e_headless" '20\r290\rsample_fftab.txt\r3\r0\r40\rxxxN\rY\rpiped\r' >/dev/null) ||
+    fail "the headless run did not end by itself"
+  [ "$(stat -c %s "$state/data")" -eq "$held" ] || fail "the pipe held $held bytes, the reader got $(stat -c %s "$state/data")"
+  [ "$held" -gt 4000 ] && [ "$held" -lt "$(stat -c %s "$hl/piped.txt")" ] || fail "$held bytes in the pipe"
+  cmp -s <(sed '3,4d' "$state/data") <(head -c "$held" "$hl/piped.txt" | sed '3,4d') ||
+    fail "the pipe does not hold the start of the headless run's file"
+  echo "    $held bytes in the pipe when the window closed"
+}
+
 # Exit statuses: 1 when the display offers no window, 111 when no audio
 # output opens; in both cases before any window shows.
 test_exit_status() {
@@ -478,12 +655,11 @@ run() {
   fi
 }
 
-run test_start_screen
-run test_dialogue
-run test_close
-run test_pause_and_break
-run test_exit_status
-run test_beep
+# VORN_E2E_ONLY names the tests to run (all when unset).
+for t in test_start_screen test_dialogue test_close test_pause_and_break test_close_storm \
+         test_file_size_limit test_close_while_blocked test_exit_status test_beep; do
+  if [ -z "${VORN_E2E_ONLY:-}" ] || [[ " $VORN_E2E_ONLY " == *" $t "* ]]; then run "$t"; fi
+done
 
 echo "e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
