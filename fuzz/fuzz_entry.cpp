@@ -13,7 +13,7 @@
 
 #include "app/errors.h"
 #include "platform/entry_check.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 namespace {
 

@@ -33,7 +33,7 @@
 #include "app/flow.h"
 #include "app/state.h"
 #include "pattern/ff_table.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 #include "tools/lib/writers.h"
 
 namespace {
