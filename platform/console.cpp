@@ -132,23 +132,20 @@ void Console::line_entry(std::string& target) {
   });
 }
 
-void Console::line_entry(int16_t& target) {
+// A numeric entry keeps its target's last good value while keys are refused.
+template <class T>
+void Console::numeric_entry(T& target, bool (*check)(const std::string&, T&)) {
   run_entry([&](const std::string& v) {
-    int16_t x = 0;
-    if (!check_int16_entry(v, x)) return false;
+    T x = 0;
+    if (!check(v, x)) return false;
     target = x;
     return true;
   });
 }
 
-void Console::line_entry(float& target) {
-  run_entry([&](const std::string& v) {
-    float x = 0;
-    if (!check_single_entry(v, x)) return false;
-    target = x;
-    return true;
-  });
-}
+void Console::line_entry(int16_t& target) { numeric_entry(target, check_int16_entry); }
+
+void Console::line_entry(float& target) { numeric_entry(target, check_single_entry); }
 
 void Console::pause(double s) {
   if (!(s >= 0) || s > 2147483.647) raise_error(err::illegal_function_call);

@@ -90,6 +90,8 @@ class Console {
   // Runs one entry; check tells whether a value text passes and stores it.
   template <class Check>
   void run_entry(Check&& check);
+  template <class T>
+  void numeric_entry(T& target, bool (*check)(const std::string&, T&));
   Host& host_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> hold_{false};
