@@ -88,7 +88,8 @@ TEST_P(Name, TwoDigits) {
   r.S.alpha = (int16_t)c.alpha;
   form_alpha_text(r.S);
   EXPECT_EQ(r.S.alpha_text, c.text);
-  EXPECT_EQ(matrix_file_name(c.alpha), c.file);
+  EXPECT_EQ(matrix_file_name(r.S.alpha_text), c.file);
+  EXPECT_EQ(vorn::tools::matrix_path("", c.alpha), c.file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, Name,
@@ -157,7 +158,7 @@ TEST_P(Record, NamesItsSourcePoint) {
   Loader t;
   auto lines = identity_lines();
   lines[99] = c.record;  // destination point 100
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[100], double(c.source));
   EXPECT_EQ(t.r.S.Rot_Gain[99], 99.0);
@@ -190,7 +191,7 @@ TEST(Matrix, IdentityGivesCellGain) {
   Loader t;
   for (int k = 1; k <= kPoints; ++k) t.r.S.Cell_Gain[k] = std::sqrt(double(k)) * 1e-4;
   for (int k = 1; k <= kPoints; ++k) t.r.S.Rot_Gain[k] = -1;
-  vorn::tools::write_matrix(matrix_file_name(0), vorn::tools::identity_sources());
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 0), vorn::tools::identity_sources());
   ASSERT_TRUE(t.load(0));
   EXPECT_EQ(t.r.S.Rot_Gain, t.r.S.Cell_Gain);
   EXPECT_FALSE(t.r.S.files.is_open(1));
@@ -199,7 +200,7 @@ TEST(Matrix, IdentityGivesCellGain) {
 
 TEST(Matrix, ZeroSourceGivesZeroGain) {
   Loader t;
-  vorn::tools::write_matrix(matrix_file_name(3), std::vector<int32_t>(kPoints, 0));
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 3), std::vector<int32_t>(kPoints, 0));
   t.r.S.Rot_Gain.assign(kGainSize, 5.0);
   ASSERT_TRUE(t.load(3));
   for (int k = 1; k <= kPoints; ++k) ASSERT_EQ(t.r.S.Rot_Gain[k], 0.0) << k;
@@ -210,7 +211,7 @@ TEST(Matrix, LastLineWithoutLineEnd) {
   Loader t;
   auto lines = identity_lines();
   lines.back() = k13 + "       77";
-  write_lines(matrix_file_name(0), lines, false);
+  write_lines(vorn::tools::matrix_path("", 0), lines, false);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[kPoints], 77.0);
 }
@@ -220,7 +221,7 @@ TEST(Matrix, FurtherRecordsIgnored) {
   auto lines = identity_lines();
   lines.push_back("garbage, more, and more");
   lines.push_back(k13 + "    99999");
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[kPoints], double(kPoints));
 }
@@ -230,7 +231,7 @@ TEST(Matrix, CommaAndEmptyLineShiftLaterRecords) {
   auto lines = identity_lines();
   lines[9] = k13 + "       10,junk";  // records 10 and 11
   lines.insert(lines.begin() + 20, "");   // an empty record after line 20
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[9], 9.0);
   EXPECT_EQ(t.r.S.Rot_Gain[10], 10.0);
@@ -244,12 +245,12 @@ TEST(Matrix, CommaAndEmptyLineShiftLaterRecords) {
 
 TEST(Matrix, ReadAfreshEachTime) {
   Loader t;
-  vorn::tools::write_matrix(matrix_file_name(4), vorn::tools::identity_sources());
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 4), vorn::tools::identity_sources());
   ASSERT_TRUE(t.load(4));
   EXPECT_EQ(t.r.S.Rot_Gain[500], 500.0);
   auto sources = vorn::tools::identity_sources();
   sources[499] = 7;
-  vorn::tools::write_matrix(matrix_file_name(4), sources);
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 4), sources);
   ASSERT_TRUE(t.load(4));
   EXPECT_EQ(t.r.S.Rot_Gain[500], 7.0);
 }
@@ -275,11 +276,11 @@ TEST_P(End, ShowsItsMessage) {
   const EndCase& c = GetParam();
   Loader t;
   if (c.kind == Kind::Records) {
-    write_lines(matrix_file_name(c.alpha), identity_lines(c.count));
+    write_lines(vorn::tools::matrix_path("", c.alpha), identity_lines(c.count));
   } else if (c.kind == Kind::BadSource) {
     auto s = vorn::tools::identity_sources();
     s[1234] = c.count;
-    vorn::tools::write_matrix(matrix_file_name(c.alpha), s);
+    vorn::tools::write_matrix(vorn::tools::matrix_path("", c.alpha), s);
   }
   EXPECT_FALSE(t.load(c.alpha));
   EXPECT_TRUE(t.shows(c.line)) << t.screen();
