@@ -289,9 +289,8 @@ struct FileTable::Open {
         next = q + 1;
         if (d == (c ^ CR ^ LF)) {  // CR LF or LF CR
           ++next;
-          // Its second byte is the next stop; visit it here when it is in
-          // this window.
-          if (q + 1 < window + 64) stops &= stops - 1;
+          // Its second byte is the next stop bit, or lies in the next window.
+          stops &= stops - 1;
         }
         at_end = d == kEndOfFile;
       } else if (c == ',') {

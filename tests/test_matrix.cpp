@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <fstream>
+#include <random>
 
 #include "app/errors.h"
+#include "platform/files.h"
 #include "pattern/matrix.h"
 #include "support/harness.h"
 #include "tools/lib/writers.h"
@@ -309,3 +311,115 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"SourceAboveLastPoint", 0, Kind::BadSource, kPoints + 1, "Error 9 at line 742"},
         EndCase{"NegativeSource", 0, Kind::BadSource, -1, "Error 9 at line 742"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The fast path of plain index fields against to_number
+
+struct SameCase {
+  const char* name;
+  std::string record;  // as written on its line
+  bool plain;          // digits, blanks and tabs only: taken without to_number
+};
+
+void PrintTo(const SameCase& c, std::ostream* os) { *os << c.name; }
+
+class SameAsToNumber : public ::testing::TestWithParam<SameCase> {};
+
+// The source point the long way: the field as read_field gives it,
+// characters 14-22, to_number, rounding.
+int32_t long_way(const std::string& record) {
+  vorn::test::TempDir dir;
+  std::ofstream("one.txt", std::ios::binary) << record << "\r\n";
+  FileTable t;
+  t.open_file("one.txt", FileMode::Input, 1);
+  std::string field;
+  t.read_field(1, field);
+  return source_point(to_number(field.size() >= 14 ? field.substr(13, 9) : std::string()));
+}
+
+TEST_P(SameAsToNumber, InTheFileAndAlone) {
+  const SameCase& c = GetParam();
+  const int32_t expected = long_way(c.record);
+  ASSERT_GE(expected, 0);
+  ASSERT_LE(expected, kPoints);
+
+  // The fast path alone: taken exactly for the plain fields.
+  std::string field;
+  {
+    vorn::test::TempDir dir;
+    std::ofstream("one.txt", std::ios::binary) << c.record << "\r\n";
+    FileTable t;
+    t.open_file("one.txt", FileMode::Input, 1);
+    t.read_field(1, field);
+  }
+  const std::string index = field.size() >= 14 ? field.substr(13, 9) : std::string();
+  int32_t point = -7;
+  EXPECT_EQ(plain_source_point(index, point), c.plain);
+  if (c.plain) EXPECT_EQ(point, expected);
+
+  // The reader, with the record in the middle of a file and at its end.
+  for (int at : {100, kPoints}) {
+    Loader t;
+    auto lines = identity_lines();
+    lines[size_t(at - 1)] = c.record;
+    write_lines(vorn::tools::matrix_path("", 0), lines);
+    ASSERT_TRUE(t.load(0)) << t.screen();
+    EXPECT_EQ(t.r.S.Rot_Gain[at], double(expected)) << at;
+    EXPECT_EQ(t.r.S.Rot_Gain[at - 1], double(at - 1));
+    if (at == kPoints) {
+      EXPECT_EQ(t.r.S.line_text, field);
+      EXPECT_EQ(t.r.S.index_field, index);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Matrix, SameAsToNumber,
+    ::testing::Values(
+        SameCase{"Plain", k13 + "000012345", true}, SameCase{"BlankPadded", k13 + "    12345", true},
+        SameCase{"AllBlank", k13 + "         ", true}, SameCase{"NineDigitsOfZero", k13 + "000000000", true},
+        SameCase{"BlankBetweenDigits", k13 + "  1 2 3 4", true},
+        SameCase{"BlankAfterDigits", k13 + "123  45  " + "x", true},
+        SameCase{"OneDigitLast", k13 + "        7", true},
+        SameCase{"DigitAtCharacter14Only", k13 + "6        x", true},
+        SameCase{"Tabs", k13 + "\t 12\t345\t", true}, SameCase{"ShortRecord", k13 + "  654", true},
+        SameCase{"ThirteenCharacters", k13, true}, SameCase{"FourteenCharacters", k13 + "9", true},
+        SameCase{"Empty", "", true}, SameCase{"LongerRecord", k13 + "    65341" + "99999", true},
+        SameCase{"PlusSign", k13 + "   +12345", false}, SameCase{"MinusZero", k13 + "       -0", false},
+        SameCase{"FractionHalfDown", k13 + "  12344.5", false},
+        SameCase{"FractionHalfUp", k13 + "  12345.5", false},
+        SameCase{"SmallNegative", k13 + "     -0.4", false}, SameCase{"Exponent", k13 + "  1.5E+03", false},
+        SameCase{"ExponentLetterD", k13 + "    12d02", false}, SameCase{"Hexadecimal", k13 + "   &HFF00", false},
+        SameCase{"Octal", k13 + "   &O1777", false}, SameCase{"Letters", k13 + "abcdefghi", false},
+        SameCase{"DigitsThenLetter", k13 + "    123x9", false}, SameCase{"Quoted", "\"" + k13 + "    4321\"", true},
+        SameCase{"QuotedWithComma", "\"" + k13 + "  55,55\"", false},
+        SameCase{"CommaEndsTheRecord", k13 + "    77,88", true},
+        SameCase{"ExclamationLooksLikeABlank", k13 + "!!!!12345", false},
+        SameCase{"ColonAfterDigits", k13 + "  12345:6", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Matrix, FastPathAgreesWithToNumberOnRandomFields) {
+  // Fields of up to nine bytes drawn mostly from digits and blanks, with the
+  // bytes that come near them in the table of codes.
+  std::mt19937 gen(16);
+  const std::string alphabet = std::string("0123456789") + "0123456789" + "     " + "\t" + "+-.,Ee&H!/:)0";
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 9), plain_only(0, 1);
+  int taken = 0;
+  for (int n = 0; n < 200000; ++n) {
+    std::string field(std::size_t(length(gen)), ' ');
+    const bool plain = plain_only(gen);
+    for (char& c : field) {
+      c = alphabet[pick(gen)];
+      if (plain && !(std::isdigit((unsigned char)c) || c == ' ' || c == '\t')) c = ' ';
+    }
+    int32_t point = -7;
+    if (plain_source_point(field, point)) {
+      ++taken;
+      ASSERT_EQ(point, source_point(to_number(field))) << "'" << field << "'";
+    } else {
+      ASSERT_FALSE(plain) << "'" << field << "'";
+    }
+  }
+  EXPECT_GT(taken, 100000);
+}
