@@ -355,7 +355,9 @@ TEST_P(SameAsToNumber, InTheFileAndAlone) {
   const std::string index = field.size() >= 14 ? field.substr(13, 9) : std::string();
   int32_t point = -7;
   EXPECT_EQ(plain_source_point(index, point), c.plain);
-  if (c.plain) EXPECT_EQ(point, expected);
+  if (c.plain) {
+    EXPECT_EQ(point, expected);
+  }
 
   // The reader, with the record in the middle of a file and at its end.
   for (int at : {100, kPoints}) {
