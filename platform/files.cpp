@@ -276,7 +276,7 @@ struct FileTable::Open {
       const unsigned char* q = window + __builtin_ctzll(stops);
       stops &= stops - 1;
       if (q < p) continue;  // the second byte of a line end already taken
-      if (kByteClass[*p]) {
+      if (*p <= '"' && kByteClass[*p]) {  // most fields begin with a digit or a letter
         while (is_blank(*p)) ++p;  // a stop byte lies ahead, at q
         if (*p == '"' || *p == kEndOfFile) break;
       }
@@ -300,7 +300,7 @@ struct FileTable::Open {
         next = q;
       }
       const unsigned char* r = q;
-      if (r != p && is_blank(r[-1])) {
+      if (r != p && r[-1] <= ' ' && is_blank(r[-1])) {
         while (r != p && is_blank(r[-1])) --r;
       }
       out[n++] = std::string_view(reinterpret_cast<const char*>(p), std::size_t(r - p));
