@@ -92,8 +92,8 @@ constexpr bool is_stop(unsigned char c) {
   return c == CR || c == LF || c == kEndOfFile || (S == Stops::Field && c == ',');
 }
 
-// The first stop byte in [p, end), or end: sixteen bytes at a time.
 #if defined(__SSE2__)
+// Bit k set when p[k] is a stop byte, for sixteen bytes.
 template <Stops S>
 [[gnu::always_inline]] inline unsigned stop_mask(const unsigned char* p) {
   const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -127,6 +127,7 @@ template <Stops S>
   return bits;
 }
 
+// The first stop byte in [p, end), or end.
 template <Stops S>
 [[gnu::always_inline]] inline const unsigned char* find_stop(const unsigned char* p, const unsigned char* end) {
 #if defined(__SSE2__)
@@ -214,19 +215,15 @@ struct FileTable::Open {
     }
   }
 
-  // The line end or separator at q, all of it inside the block: takes it as
-  // take_line_end would. False, with nothing taken, when its second byte
-  // lies beyond the block: looking there would refill the block.
-  bool take_stop_in_block(const unsigned char* q) {
+  // The line end or end-of-file byte at q, all of it inside the block:
+  // taken as take_line_end would take it. False, with nothing taken, when
+  // its second byte lies beyond the block: looking there would refill it.
+  bool take_line_end_in_block(const unsigned char* q) {
     const unsigned char* b = buf.get();
     const unsigned char c = *q;
     if (c == kEndOfFile) {
       ended = true;
       pos = std::size_t(q - b);
-      return true;
-    }
-    if (c == ',') {
-      pos = std::size_t(q - b) + 1;
       return true;
     }
     if (q + 1 == b + len) return false;
@@ -247,7 +244,7 @@ struct FileTable::Open {
     const unsigned char* p = buf.get() + pos;
     if (*p == kEndOfFile) return false;
     const unsigned char* q = find_stop<Stops::Line>(p, buf.get() + len);
-    if (q == buf.get() + len || !take_stop_in_block(q)) return false;
+    if (q == buf.get() + len || !take_line_end_in_block(q)) return false;
     out = std::string_view(reinterpret_cast<const char*>(p), std::size_t(q - p));
     return true;
   }
@@ -268,8 +265,8 @@ struct FileTable::Open {
     std::size_t n = 0;
     while (n < max) {
       if (!stops) {
+        if (end - window <= 64) break;
         window += 64;
-        if (window >= end) break;
         stops = stop_bits<Stops::Field>(window, end);
         continue;
       }
@@ -386,8 +383,6 @@ FileTable::Open& FileTable::input(int number) {
   return *files_[number];
 }
 
-// The long way, for what does not lie whole in the block: byte by byte
-// where the block ends, quotes, the end of the file and its error.
 void FileTable::Open::read_line_slow(std::string& target) {
   try {
     if (peek() < 0) raise_error(err::input_past_end);
