@@ -2,8 +2,8 @@
 // whose cell gain lands on point i. Read afresh for every row.
 #include "pattern/matrix.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/flow.h"

@@ -406,13 +406,14 @@ TEST(Matrix, FastPathAgreesWithToNumberOnRandomFields) {
   std::mt19937 gen(16);
   const std::string alphabet = std::string("0123456789") + "0123456789" + "     " + "\t" + "+-.,Ee&H!/:)0";
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::uniform_int_distribution<int> length(0, 9), plain_only(0, 1);
+  std::uniform_int_distribution<int> length(0, 9), kind(0, 3), any_byte(0, 255);
   int taken = 0;
   for (int n = 0; n < 200000; ++n) {
     std::string field(std::size_t(length(gen)), ' ');
-    const bool plain = plain_only(gen);
+    const int k = kind(gen);
+    const bool plain = k <= 1;
     for (char& c : field) {
-      c = alphabet[pick(gen)];
+      c = k == 3 && any_byte(gen) < 64 ? char(any_byte(gen)) : alphabet[pick(gen)];
       if (plain && !(std::isdigit((unsigned char)c) || c == ' ' || c == '\t')) c = ' ';
     }
     int32_t point = -7;
