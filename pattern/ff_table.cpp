@@ -3,6 +3,8 @@
 #include "pattern/ff_table.h"
 
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 #include "app/flow.h"
 
@@ -27,6 +29,49 @@ long double cell_solid_angle() {
   static const long double v = powl((long double)kPi / 180.0L, 2.0L);
   return v;
 }
+
+// Cell gains by the exact bits of Tot_dB: a table holds a few thousand
+// distinct values among its 65,341 points, and each power costs more than
+// reading its line. Open addressing; once three quarters full it stops
+// taking new values and just computes them.
+class CellGainCache {
+ public:
+  CellGainCache() : slots_(std::make_unique<Slot[]>(kSlots)) {
+    for (std::size_t n = 0; n < kSlots; ++n) slots_[n].key = kEmpty;
+  }
+
+  double operator()(double tot_dB) {
+    uint64_t key;
+    std::memcpy(&key, &tot_dB, sizeof key);
+    if (key == kEmpty) return cell_gain_of(tot_dB);
+    std::size_t n = std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+    for (;; n = (n + 1) & (kSlots - 1)) {
+      Slot& s = slots_[n];
+      if (s.key == key) return s.gain;
+      if (s.key != kEmpty) continue;
+      const double gain = cell_gain_of(tot_dB);
+      if (used_ < kSlots / 4 * 3) {
+        s.key = key;
+        s.gain = gain;
+        ++used_;
+      }
+      return gain;
+    }
+  }
+
+ private:
+  static constexpr int kBits = 14;
+  static constexpr std::size_t kSlots = std::size_t(1) << kBits;
+  // A NaN that the number reader never makes; a value with these bits is
+  // computed every time.
+  static constexpr uint64_t kEmpty = ~uint64_t(0);
+  struct Slot {
+    uint64_t key;
+    double gain;
+  };
+  std::unique_ptr<Slot[]> slots_;
+  std::size_t used_ = 0;
+};
 
 const MessageLine kFormatLine1{" The FF Table file is not in accordance with the right format"};
 const MessageLine kFormatLine2{" (number of lines and/or content of lines)."};
@@ -74,6 +119,7 @@ void read_ff_table(State& S) {
     S.con.end_line();
   }
   S.Max_Gain = -1000;
+  CellGainCache cell_gain;
 
   for (int theta = 180; theta >= 0; --theta) {
     pass_checkpoint(S, 100);
@@ -107,7 +153,7 @@ void read_ff_table(State& S) {
         S.phi_max = (int16_t)phi;
         S.theta_max = (int16_t)theta;
       }
-      S.Cell_Gain[k] = cell_gain_of(S.Tot_dB[k]);
+      S.Cell_Gain[k] = cell_gain(S.Tot_dB[k]);
     }
   }
 

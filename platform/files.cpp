@@ -19,6 +19,10 @@
 #include <iterator>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/errors.h"
 
 namespace vorn {
@@ -78,17 +82,80 @@ int open_error(int code, const std::string& name) {
 
 [[noreturn]] void raise_transfer_error(int code) { raise_error(errno_row(code).on_transfer); }
 
-// Bytes that stop a scan: a line end or the end-of-file byte, plus the
-// comma for an unquoted field and the quote for a quoted one.
-struct StopSet {
-  bool stop[256] = {};
-  constexpr StopSet(std::initializer_list<unsigned char> bytes) {
-    for (unsigned char b : bytes) stop[b] = true;
+// What stops a scan: a line end or the end-of-file byte, plus the comma for
+// an unquoted field; the quote or the end-of-file byte for a quoted one.
+enum class Stops { Line, Field, Quote };
+
+template <Stops S>
+constexpr bool is_stop(unsigned char c) {
+  if constexpr (S == Stops::Quote) return c == '"' || c == kEndOfFile;
+  return c == CR || c == LF || c == kEndOfFile || (S == Stops::Field && c == ',');
+}
+
+#if defined(__SSE2__)
+// Bit k set when p[k] is a stop byte, for sixteen bytes.
+template <Stops S>
+[[gnu::always_inline]] inline unsigned stop_mask(const unsigned char* p) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i m;
+  if constexpr (S == Stops::Quote) {
+    m = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(char(kEndOfFile))), _mm_cmpeq_epi8(x, _mm_set1_epi8('"')));
+  } else {
+    // LF (0x0A) and the end-of-file byte (0x1A) differ in bit 4 alone.
+    m = _mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(char(~0x10))), _mm_set1_epi8(char(LF)));
+    m = _mm_or_si128(m, _mm_cmpeq_epi8(x, _mm_set1_epi8(char(CR))));
   }
-};
-constexpr StopSet kLineStops{CR, LF, kEndOfFile};
-constexpr StopSet kFieldStops{CR, LF, kEndOfFile, ','};
-constexpr StopSet kQuoteStops{'"', kEndOfFile};
+  if constexpr (S == Stops::Field) m = _mm_or_si128(m, _mm_cmpeq_epi8(x, _mm_set1_epi8(',')));
+  return unsigned(_mm_movemask_epi8(m));
+}
+#endif
+
+// Bit k set when window[k] is a stop byte, for the 64 bytes from window or
+// as many as there are before end.
+template <Stops S>
+[[gnu::always_inline]] inline uint64_t stop_bits(const unsigned char* window, const unsigned char* end) {
+#if defined(__SSE2__)
+  if (end - window >= 64) {
+    return uint64_t(stop_mask<S>(window)) | uint64_t(stop_mask<S>(window + 16)) << 16 |
+           uint64_t(stop_mask<S>(window + 32)) << 32 | uint64_t(stop_mask<S>(window + 48)) << 48;
+  }
+#endif
+  uint64_t bits = 0;
+  const std::size_t count = std::min<std::size_t>(64, std::size_t(end - window));
+  for (std::size_t k = 0; k < count; ++k)
+    if (is_stop<S>(window[k])) bits |= uint64_t(1) << k;
+  return bits;
+}
+
+// The first stop byte in [p, end), or end.
+template <Stops S>
+[[gnu::always_inline]] inline const unsigned char* find_stop(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  for (; end - p >= 32; p += 32) {
+    const unsigned mask = stop_mask<S>(p) | stop_mask<S>(p + 16) << 16;
+    if (mask) return p + __builtin_ctz(mask);
+  }
+  if (end - p >= 16) {
+    const unsigned mask = stop_mask<S>(p);
+    if (mask) return p + __builtin_ctz(mask);
+    p += 16;
+  }
+#endif
+  while (p != end && !is_stop<S>(*p)) ++p;
+  return p;
+}
+
+bool is_blank(unsigned char c) { return c == ' ' || c == '\t'; }
+
+// Bytes that may not begin a field read in the block: blanks and tabs to
+// skip, the quote and the end-of-file byte.
+constexpr struct ByteClass {
+  bool special[256] = {};
+  constexpr ByteClass() {
+    for (unsigned char c : {' ', '\t', '"', char(kEndOfFile)}) special[c] = true;
+  }
+  constexpr bool operator[](unsigned char c) const { return special[c]; }
+} kByteClass;
 
 }  // namespace
 
@@ -134,19 +201,118 @@ struct FileTable::Open {
 
   // Appends bytes up to the first stop byte (not taken); returns that byte,
   // or -1 at the end of the file.
-  int collect(const StopSet& stops, std::string* into) {
+  template <Stops S>
+  int collect(std::string* into) {
     for (;;) {
       if (ended) return -1;
       if (pos == len && !fill()) return -1;
       const unsigned char* p = buf.get() + pos;
       const unsigned char* end = buf.get() + len;
-      const unsigned char* q = p;
-      while (q != end && !stops.stop[*q]) ++q;
+      const unsigned char* q = find_stop<S>(p, end);
       if (into) into->append(reinterpret_cast<const char*>(p), std::size_t(q - p));
       pos = std::size_t(q - buf.get());
       if (q != end) return peek();
     }
   }
+
+  // The line end or end-of-file byte at q, all of it inside the block:
+  // taken as take_line_end would take it. False, with nothing taken, when
+  // its second byte lies beyond the block: looking there would refill it.
+  bool take_line_end_in_block(const unsigned char* q) {
+    const unsigned char* b = buf.get();
+    const unsigned char c = *q;
+    if (c == kEndOfFile) {
+      ended = true;
+      pos = std::size_t(q - b);
+      return true;
+    }
+    if (q + 1 == b + len) return false;
+    pos = std::size_t(q - b) + 1;
+    const unsigned char next = q[1];
+    if (next == kEndOfFile)
+      ended = true;
+    else if ((c == CR && next == LF) || (c == LF && next == CR))
+      ++pos;
+    return true;
+  }
+
+  // A line that ends inside the block, without copying it. False, with
+  // nothing taken, when it must go the long way (the block's end, the end
+  // of the file).
+  bool line_in_block(std::string_view& out) {
+    if (ended || pos == len) return false;
+    const unsigned char* p = buf.get() + pos;
+    if (*p == kEndOfFile) return false;
+    const unsigned char* q = find_stop<Stops::Line>(p, buf.get() + len);
+    if (q == buf.get() + len || !take_line_end_in_block(q)) return false;
+    out = std::string_view(reinterpret_cast<const char*>(p), std::size_t(q - p));
+    return true;
+  }
+
+  // Unquoted fields that end inside the block, likewise: up to max of them
+  // into out, taken as read_field takes them one by one. Stops at the first
+  // field that must go the long way. The stop bytes are marked 64 at a time
+  // and visited in turn, so that finding the end of one field does not wait
+  // for the end of the one before.
+  std::size_t fields_in_block(std::string_view* out, std::size_t max) {
+    if (ended) return 0;
+    const unsigned char* const b = buf.get();
+    const unsigned char* const end = b + len;
+    const unsigned char* p = b + pos;  // where the next field begins
+    const unsigned char* window = p;
+    uint64_t stops = stop_bits<Stops::Field>(window, end);
+    bool at_end = false;  // byte 26 met
+    std::size_t n = 0;
+    while (n < max) {
+      if (!stops) {
+        if (end - window <= 64) break;
+        window += 64;
+        stops = stop_bits<Stops::Field>(window, end);
+        continue;
+      }
+      const unsigned char* q = window + __builtin_ctzll(stops);
+      stops &= stops - 1;
+      if (q < p) continue;  // the second byte of a line end already taken
+      if (*p <= '"' && kByteClass[*p]) {  // most fields begin with a digit or a letter
+        while (is_blank(*p)) ++p;  // a stop byte lies ahead, at q
+        if (*p == '"' || *p == kEndOfFile) break;
+      }
+      // The separator, as take_line_end takes it, or the end of the file.
+      const unsigned char c = *q;
+      const unsigned char* next;
+      if (c == CR || c == LF) {
+        if (q + 1 == end) break;  // its pair test would refill the block
+        const unsigned char d = q[1];
+        next = q + 1;
+        if (d == (c ^ CR ^ LF)) {  // CR LF or LF CR
+          ++next;
+          // Its second byte is the next stop bit, or lies in the next window.
+          stops &= stops - 1;
+        }
+        at_end = d == kEndOfFile;
+      } else if (c == ',') {
+        next = q + 1;
+      } else {
+        at_end = true;
+        next = q;
+      }
+      const unsigned char* r = q;
+      if (r != p && r[-1] <= ' ' && is_blank(r[-1])) {
+        while (r != p && is_blank(r[-1])) --r;
+      }
+      out[n++] = std::string_view(reinterpret_cast<const char*>(p), std::size_t(r - p));
+      p = next;
+      if (at_end) break;
+    }
+    ended = at_end;
+    pos = std::size_t(p - b);
+    return n;
+  }
+
+  // The long way, for what does not lie whole in the block: the block's
+  // end, quotes, the end of the file and its error.
+  void read_line_slow(std::string& target);
+  void read_field_slow(std::string& target);
 
   // Takes a line end whose first byte is under the position: a CR LF or
   // LF CR pair counts as one.
@@ -217,46 +383,75 @@ FileTable::Open& FileTable::input(int number) {
   return *files_[number];
 }
 
-void FileTable::read_line(int number, std::string& target) {
-  target.clear();
-  Open& f = input(number);
+void FileTable::Open::read_line_slow(std::string& target) {
   try {
-    if (f.peek() < 0) raise_error(err::input_past_end);
-    int stop = f.collect(kLineStops, &target);
-    if (stop >= 0) f.take_line_end(stop);
+    if (peek() < 0) raise_error(err::input_past_end);
+    int stop = collect<Stops::Line>(&target);
+    if (stop >= 0) take_line_end(stop);
   } catch (...) {
     target.clear();
     throw;
   }
 }
 
-void FileTable::read_field(int number, std::string& target) {
+void FileTable::Open::read_field_slow(std::string& target) {
   target.clear();
-  Open& f = input(number);
   try {
-    int c = f.peek();
+    int c = peek();
     while (c == ' ' || c == '\t') {
-      ++f.pos;
-      c = f.peek();
+      ++pos;
+      c = peek();
     }
     if (c < 0) raise_error(err::input_past_end);
     if (c == '"') {
-      ++f.pos;
-      if (f.collect(kQuoteStops, &target) == '"') ++f.pos;
-      c = f.collect(kFieldStops, nullptr);
+      ++pos;
+      if (collect<Stops::Quote>(&target) == '"') ++pos;
+      c = collect<Stops::Field>(nullptr);
     } else {
-      c = f.collect(kFieldStops, &target);
+      c = collect<Stops::Field>(&target);
       std::size_t keep = target.find_last_not_of(" \t");
       target.resize(keep == std::string::npos ? 0 : keep + 1);
     }
     if (c == ',')
-      ++f.pos;
+      ++pos;
     else if (c >= 0)
-      f.take_line_end(c);
+      take_line_end(c);
   } catch (...) {
     target.clear();
     throw;
   }
+}
+
+void FileTable::read_line(int number, std::string& target) {
+  target.clear();
+  Open& f = input(number);
+  std::string_view line;
+  if (f.line_in_block(line))
+    target.assign(line);
+  else
+    f.read_line_slow(target);
+}
+
+void FileTable::read_field(int number, std::string& target) {
+  target.clear();
+  Open& f = input(number);
+  std::string_view field;
+  if (f.fields_in_block(&field, 1))
+    target.assign(field);
+  else
+    f.read_field_slow(target);
+}
+
+std::string_view FileTable::read_field_view(int number, std::string& spill) {
+  Open& f = input(number);
+  std::string_view field;
+  if (f.fields_in_block(&field, 1)) return field;
+  f.read_field_slow(spill);
+  return spill;
+}
+
+std::size_t FileTable::read_fields_in_block(int number, std::string_view* out, std::size_t max) {
+  return input(number).fields_in_block(out, max);
 }
 
 void FileTable::write_item(int number, const std::string& text, bool line_end) {

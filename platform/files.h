@@ -4,6 +4,7 @@
 // NumberedError (app/errors.h) with the number the error handler expects.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vorn {
 
@@ -32,6 +33,16 @@ class FileTable {
   // line end, trailing blanks and tabs dropped, a quoted field runs to the
   // next quote. At the end: target becomes empty, then error 62.
   void read_field(int number, std::string& target);
+  // The same field without a copy when it lies whole in the read block:
+  // the view holds until the next read or close of the file. A field that
+  // must be copied lands in spill, and so does the empty text at an error.
+  std::string_view read_field_view(int number, std::string& spill);
+  // The next fields, up to max, as long as they lie whole in the read block:
+  // views as read_field_view gives them, all good until the next read or
+  // close. Fewer, or none, where a field must be read by read_field_view:
+  // at the block's end, a quote, the end of the file. Raises no error
+  // except 52 and 54.
+  std::size_t read_fields_in_block(int number, std::string_view* out, std::size_t max);
   // The bytes unchanged, then CR LF when line_end; handed to the operating
   // system at once. Errors: 70 or 75 on a refused write.
   void write_item(int number, const std::string& text, bool line_end);

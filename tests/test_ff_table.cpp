@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "app/errors.h"
@@ -462,3 +463,43 @@ TEST(CellGain, ReaderGivesExtendedRecipeBitForBit) {
     EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << hundredths[n];
   }
 }
+
+// Each distinct Tot_dB has its power computed once; every point must still
+// get exactly the gain of a fresh power. One table repeats a few thousand
+// values, the other holds more distinct values than are kept.
+struct RandomTableCase {
+  const char* name;
+  int lowest, highest;  // hundredths of a dB
+};
+
+class RandomGains : public ::testing::TestWithParam<RandomTableCase> {};
+
+TEST_P(RandomGains, CachedCellGainIsAFreshPower) {
+  const RandomTableCase& c = GetParam();
+  std::mt19937 gen(1606);
+  std::uniform_int_distribution<int> hundredths(c.lowest, c.highest);
+  std::vector<double> gains(kGainSize);
+  for (double& g : gains) g = hundredths(gen) / 100.0;
+  Reader t;
+  write_ff_table(kTable, [&](int phi, int theta) { return gains[size_t(point_index(phi, theta))]; });
+  ASSERT_EQ(t.read(), Outcome::Read) << t.screen();
+  const long double cell = powl((long double)3.141592653589793 / 180.0L, 2.0L);
+  std::set<double> distinct;
+  for (int k = 1; k <= kPoints; ++k) {
+    const double tot = t.r.S.Tot_dB[k];
+    distinct.insert(tot);
+    const double got = t.r.S.Cell_Gain[k];
+    const double reference = cell_gain_of(tot);
+    ASSERT_EQ(std::memcmp(&got, &reference, sizeof got), 0) << "point " << k << ", Tot_dB " << tot;
+    const double fresh = (double)(powl(10.0L, (long double)tot / 10.0L) * cell);
+    ASSERT_EQ(std::memcmp(&got, &fresh, sizeof got), 0) << "point " << k << ", Tot_dB " << tot;
+  }
+  // Both kinds of table as meant: repeats, or more values than the cache.
+  if (c.highest - c.lowest < 10000) EXPECT_LT(distinct.size(), 10001u);
+  else EXPECT_GT(distinct.size(), 20000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(CellGain, RandomGains,
+                         ::testing::Values(RandomTableCase{"FewThousandValues", -4000, 2000},
+                                           RandomTableCase{"MoreValuesThanKept", -99999, 9999}),
+                         [](const auto& info) { return std::string(info.param.name); });

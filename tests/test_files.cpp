@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -202,6 +203,151 @@ TEST(ReadLine, ManyLinesReadBackExactly) {
   put("in.txt", bytes);
   int e = 0;
   EXPECT_EQ(read_all("in.txt", Reader::Line, &e), lines);
+}
+
+// Reference readers, byte by byte as the rules say, for random files.
+namespace {
+
+bool line_end(unsigned char c) { return c == '\r' || c == '\n'; }
+
+// The end: the first byte 26, or the size.
+std::size_t file_end(const std::string& b) {
+  std::size_t e = b.find('\x1a');
+  return e == std::string::npos ? b.size() : e;
+}
+
+std::size_t take_line_end(const std::string& b, std::size_t at, std::size_t end) {
+  const unsigned char c = (unsigned char)b[at++];
+  if (at < end && line_end((unsigned char)b[at]) && (unsigned char)b[at] != c) ++at;
+  return at;
+}
+
+std::vector<std::string> reference_lines(const std::string& b) {
+  const std::size_t end = file_end(b);
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  while (at < end) {
+    std::size_t from = at;
+    while (at < end && !line_end((unsigned char)b[at])) ++at;
+    out.push_back(b.substr(from, at - from));
+    if (at < end) at = take_line_end(b, at, end);
+  }
+  return out;
+}
+
+std::vector<std::string> reference_fields(const std::string& b) {
+  const std::size_t end = file_end(b);
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  for (;;) {
+    while (at < end && (b[at] == ' ' || b[at] == '\t')) ++at;
+    if (at == end) return out;
+    std::string field;
+    if (b[at] == '"') {
+      std::size_t close = b.find('"', at + 1);
+      if (close == std::string::npos || close > end) close = end;
+      field = b.substr(at + 1, close - at - 1);
+      at = close < end ? close + 1 : end;
+      while (at < end && b[at] != ',' && !line_end((unsigned char)b[at])) ++at;
+    } else {
+      std::size_t from = at;
+      while (at < end && b[at] != ',' && !line_end((unsigned char)b[at])) ++at;
+      field = b.substr(from, at - from);
+      while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
+    }
+    out.push_back(field);
+    if (at < end) at = b[at] == ',' ? at + 1 : take_line_end(b, at, end);
+  }
+}
+
+// Random bytes rich in separators, blanks and quotes, larger than a read
+// block, so that every kind of item meets the block's end somewhere.
+std::string random_text(std::mt19937& gen, std::size_t size, bool with_end_byte) {
+  static const char kAlphabet[] = "aaaa1111    \t\t,,\"\r\r\n\n";
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::string b(size, ' ');
+  for (char& c : b) c = kAlphabet[pick(gen)];
+  if (with_end_byte) b[size - size / 7] = '\x1a';
+  return b;
+}
+
+}  // namespace
+
+TEST(ReadLine, RandomFilesReadAsByteByByte) {
+  vorn::test::TempDir dir;
+  std::mt19937 gen(1604);
+  for (int n = 0; n < 6; ++n) {
+    SCOPED_TRACE(n);
+    const std::string bytes = random_text(gen, 280000 + 37 * std::size_t(n), n % 2 == 1);
+    put("in.txt", bytes);
+    int e = 0;
+    EXPECT_EQ(read_all("in.txt", Reader::Line, &e), reference_lines(bytes));
+    EXPECT_EQ(e, vorn::err::input_past_end);
+  }
+}
+
+TEST(ReadField, RandomFilesReadAsByteByByte) {
+  vorn::test::TempDir dir;
+  std::mt19937 gen(1605);
+  for (int n = 0; n < 6; ++n) {
+    SCOPED_TRACE(n);
+    const std::string bytes = random_text(gen, 280000 + 41 * std::size_t(n), n % 2 == 0);
+    put("in.txt", bytes);
+    const auto expected = reference_fields(bytes);
+    int e = 0;
+    EXPECT_EQ(read_all("in.txt", Reader::Field, &e), expected);
+    EXPECT_EQ(e, vorn::err::input_past_end);
+
+    // The same fields through the views: batches of any size, and single
+    // fields where a batch gives none.
+    FileTable t;
+    t.open_file("in.txt", FileMode::Input, 1);
+    std::vector<std::string> got;
+    std::string_view batch[97];
+    std::string spill;
+    std::size_t want = 1;
+    for (;;) {
+      const std::size_t k = t.read_fields_in_block(1, batch, want);
+      ASSERT_LE(k, want);
+      for (std::size_t i = 0; i < k; ++i) got.emplace_back(batch[i]);
+      want = want % 97 + 1;
+      if (k) continue;
+      if (error_of([&] { got.emplace_back(t.read_field_view(1, spill)); })) break;
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(spill, "");
+  }
+}
+
+TEST(ReadField, ViewsOfRecordsAcrossBlockEnds) {
+  // Matrix-like records with every line end, shifted so that each kind of
+  // separator falls on the last byte of a read block.
+  vorn::test::TempDir dir;
+  const char* ends[] = {"\r\n", "\n", "\r", "\n\r", ","};
+  for (std::size_t shift = 0; shift < 30; ++shift) {
+    SCOPED_TRACE(shift);
+    std::string bytes(shift, ' ');
+    std::vector<std::string> expected;
+    for (int i = 0; bytes.size() < 600000; ++i) {
+      expected.push_back(std::to_string(i) + "      " + std::to_string(i * 7) + (i % 3 ? "" : " \t"));
+      bytes += expected.back() + ends[i % 5];
+      while (!expected.back().empty() && (expected.back().back() == ' ' || expected.back().back() == '\t'))
+        expected.back().pop_back();
+    }
+    put("in.txt", bytes);
+    FileTable t;
+    t.open_file("in.txt", FileMode::Input, 1);
+    std::vector<std::string> got;
+    std::string_view batch[512];
+    std::string spill;
+    for (;;) {
+      const std::size_t k = t.read_fields_in_block(1, batch, 512);
+      for (std::size_t i = 0; i < k; ++i) got.emplace_back(batch[i]);
+      if (k) continue;
+      if (error_of([&] { got.emplace_back(t.read_field_view(1, spill)); })) break;
+    }
+    ASSERT_EQ(got, expected);
+  }
 }
 
 TEST(Files, MisuseOfNumbersAndModes) {

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <fstream>
+#include <random>
 
 #include "app/errors.h"
+#include "platform/files.h"
 #include "pattern/matrix.h"
 #include "support/harness.h"
 #include "tools/lib/writers.h"
@@ -91,7 +93,8 @@ TEST_P(Name, TwoDigits) {
   r.S.alpha = (int16_t)c.alpha;
   form_alpha_text(r.S);
   EXPECT_EQ(r.S.alpha_text, c.text);
-  EXPECT_EQ(matrix_file_name(c.alpha), c.file);
+  EXPECT_EQ(matrix_file_name(r.S.alpha_text), c.file);
+  EXPECT_EQ(vorn::tools::matrix_path("", c.alpha), c.file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, Name,
@@ -164,7 +167,7 @@ TEST_P(Record, NamesItsSourcePoint) {
   Loader t;
   auto lines = identity_lines();
   lines[99] = c.record;  // destination point 100
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[100], double(c.source));
   EXPECT_EQ(t.r.S.Rot_Gain[99], 99.0);
@@ -197,7 +200,7 @@ TEST(Matrix, IdentityGivesCellGain) {
   Loader t;
   for (int k = 1; k <= kPoints; ++k) t.r.S.Cell_Gain[k] = std::sqrt(double(k)) * 1e-4;
   for (int k = 1; k <= kPoints; ++k) t.r.S.Rot_Gain[k] = -1;
-  vorn::tools::write_matrix(matrix_file_name(0), vorn::tools::identity_sources());
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 0), vorn::tools::identity_sources());
   ASSERT_TRUE(t.load(0));
   EXPECT_EQ(t.r.S.Rot_Gain, t.r.S.Cell_Gain);
   EXPECT_FALSE(t.r.S.files.is_open(1));
@@ -206,7 +209,7 @@ TEST(Matrix, IdentityGivesCellGain) {
 
 TEST(Matrix, ZeroSourceGivesZeroGain) {
   Loader t;
-  vorn::tools::write_matrix(matrix_file_name(3), std::vector<int32_t>(kPoints, 0));
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 3), std::vector<int32_t>(kPoints, 0));
   t.r.S.Rot_Gain.assign(kGainSize, 5.0);
   ASSERT_TRUE(t.load(3));
   for (int k = 1; k <= kPoints; ++k) ASSERT_EQ(t.r.S.Rot_Gain[k], 0.0) << k;
@@ -217,7 +220,7 @@ TEST(Matrix, LastLineWithoutLineEnd) {
   Loader t;
   auto lines = identity_lines();
   lines.back() = k13 + "       77";
-  write_lines(matrix_file_name(0), lines, false);
+  write_lines(vorn::tools::matrix_path("", 0), lines, false);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[kPoints], 77.0);
 }
@@ -227,7 +230,7 @@ TEST(Matrix, FurtherRecordsIgnored) {
   auto lines = identity_lines();
   lines.push_back("garbage, more, and more");
   lines.push_back(k13 + "    99999");
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[kPoints], double(kPoints));
 }
@@ -237,7 +240,7 @@ TEST(Matrix, CommaAndEmptyLineShiftLaterRecords) {
   auto lines = identity_lines();
   lines[9] = k13 + "       10,junk";  // records 10 and 11
   lines.insert(lines.begin() + 20, "");   // an empty record after line 20
-  write_lines(matrix_file_name(0), lines);
+  write_lines(vorn::tools::matrix_path("", 0), lines);
   ASSERT_TRUE(t.load(0)) << t.screen();
   EXPECT_EQ(t.r.S.Rot_Gain[9], 9.0);
   EXPECT_EQ(t.r.S.Rot_Gain[10], 10.0);
@@ -251,12 +254,12 @@ TEST(Matrix, CommaAndEmptyLineShiftLaterRecords) {
 
 TEST(Matrix, ReadAfreshEachTime) {
   Loader t;
-  vorn::tools::write_matrix(matrix_file_name(4), vorn::tools::identity_sources());
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 4), vorn::tools::identity_sources());
   ASSERT_TRUE(t.load(4));
   EXPECT_EQ(t.r.S.Rot_Gain[500], 500.0);
   auto sources = vorn::tools::identity_sources();
   sources[499] = 7;
-  vorn::tools::write_matrix(matrix_file_name(4), sources);
+  vorn::tools::write_matrix(vorn::tools::matrix_path("", 4), sources);
   ASSERT_TRUE(t.load(4));
   EXPECT_EQ(t.r.S.Rot_Gain[500], 7.0);
 }
@@ -282,11 +285,11 @@ TEST_P(End, ShowsItsMessage) {
   const EndCase& c = GetParam();
   Loader t;
   if (c.kind == Kind::Records) {
-    write_lines(matrix_file_name(c.alpha), identity_lines(c.count));
+    write_lines(vorn::tools::matrix_path("", c.alpha), identity_lines(c.count));
   } else if (c.kind == Kind::BadSource) {
     auto s = vorn::tools::identity_sources();
     s[1234] = c.count;
-    vorn::tools::write_matrix(matrix_file_name(c.alpha), s);
+    vorn::tools::write_matrix(vorn::tools::matrix_path("", c.alpha), s);
   }
   EXPECT_FALSE(t.load(c.alpha));
   EXPECT_TRUE(t.shows(c.line)) << t.screen();
@@ -315,3 +318,118 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"SourceAboveLastPoint", 0, Kind::BadSource, kPoints + 1, "Error 9 at line 742"},
         EndCase{"NegativeSource", 0, Kind::BadSource, -1, "Error 9 at line 742"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The fast path of plain index fields against to_number
+
+struct SameCase {
+  const char* name;
+  std::string record;  // as written on its line
+  bool plain;          // digits, blanks and tabs only: taken without to_number
+};
+
+void PrintTo(const SameCase& c, std::ostream* os) { *os << c.name; }
+
+class SameAsToNumber : public ::testing::TestWithParam<SameCase> {};
+
+// The source point the long way: the field as read_field gives it,
+// characters 14-22, to_number, rounding.
+int32_t long_way(const std::string& record) {
+  vorn::test::TempDir dir;
+  std::ofstream("one.txt", std::ios::binary) << record << "\r\n";
+  FileTable t;
+  t.open_file("one.txt", FileMode::Input, 1);
+  std::string field;
+  t.read_field(1, field);
+  return source_point(to_number(field.size() >= 14 ? field.substr(13, 9) : std::string()));
+}
+
+TEST_P(SameAsToNumber, InTheFileAndAlone) {
+  const SameCase& c = GetParam();
+  const int32_t expected = long_way(c.record);
+  ASSERT_GE(expected, 0);
+  ASSERT_LE(expected, kPoints);
+
+  // The fast path alone: taken exactly for the plain fields.
+  std::string field;
+  {
+    vorn::test::TempDir dir;
+    std::ofstream("one.txt", std::ios::binary) << c.record << "\r\n";
+    FileTable t;
+    t.open_file("one.txt", FileMode::Input, 1);
+    t.read_field(1, field);
+  }
+  const std::string index = field.size() >= 14 ? field.substr(13, 9) : std::string();
+  int32_t point = -7;
+  EXPECT_EQ(plain_source_point(index, point), c.plain);
+  if (c.plain) {
+    EXPECT_EQ(point, expected);
+  }
+
+  // The reader, with the record in the middle of a file and at its end.
+  for (int at : {100, kPoints}) {
+    Loader t;
+    auto lines = identity_lines();
+    lines[size_t(at - 1)] = c.record;
+    write_lines(vorn::tools::matrix_path("", 0), lines);
+    ASSERT_TRUE(t.load(0)) << t.screen();
+    EXPECT_EQ(t.r.S.Rot_Gain[at], double(expected)) << at;
+    EXPECT_EQ(t.r.S.Rot_Gain[at - 1], double(at - 1));
+    if (at == kPoints) {
+      EXPECT_EQ(t.r.S.line_text, field);
+      EXPECT_EQ(t.r.S.index_field, index);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Matrix, SameAsToNumber,
+    ::testing::Values(
+        SameCase{"Plain", k13 + "000012345", true}, SameCase{"BlankPadded", k13 + "    12345", true},
+        SameCase{"AllBlank", k13 + "         ", true}, SameCase{"NineDigitsOfZero", k13 + "000000000", true},
+        SameCase{"BlankBetweenDigits", k13 + "  1 2 3 4", true},
+        SameCase{"BlankAfterDigits", k13 + "123  45  " + "x", true},
+        SameCase{"OneDigitLast", k13 + "        7", true},
+        SameCase{"DigitAtCharacter14Only", k13 + "6        x", true},
+        SameCase{"Tabs", k13 + "\t 12\t345\t", true}, SameCase{"ShortRecord", k13 + "  654", true},
+        SameCase{"ThirteenCharacters", k13, true}, SameCase{"FourteenCharacters", k13 + "9", true},
+        SameCase{"Empty", "", true}, SameCase{"LongerRecord", k13 + "    65341" + "99999", true},
+        SameCase{"PlusSign", k13 + "   +12345", false}, SameCase{"MinusZero", k13 + "       -0", false},
+        SameCase{"FractionHalfDown", k13 + "  12344.5", false},
+        SameCase{"FractionHalfUp", k13 + "  12345.5", false},
+        SameCase{"SmallNegative", k13 + "     -0.4", false}, SameCase{"Exponent", k13 + "  1.5E+03", false},
+        SameCase{"ExponentLetterD", k13 + "    12d02", false}, SameCase{"Hexadecimal", k13 + "   &HFF00", false},
+        SameCase{"Octal", k13 + "   &O1777", false}, SameCase{"Letters", k13 + "abcdefghi", false},
+        SameCase{"DigitsThenLetter", k13 + "    123x9", false}, SameCase{"Quoted", "\"" + k13 + "    4321\"", true},
+        SameCase{"QuotedWithComma", "\"" + k13 + "  55,55\"", false},
+        SameCase{"CommaEndsTheRecord", k13 + "    77,88", true},
+        SameCase{"ExclamationLooksLikeABlank", k13 + "!!!!12345", false},
+        SameCase{"ColonAfterDigits", k13 + "  12345:6", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Matrix, FastPathAgreesWithToNumberOnRandomFields) {
+  // Fields of up to nine bytes drawn mostly from digits and blanks, with the
+  // bytes that come near them in the table of codes.
+  std::mt19937 gen(16);
+  const std::string alphabet = std::string("0123456789") + "0123456789" + "     " + "\t" + "+-.,Ee&H!/:)0";
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 9), kind(0, 3), any_byte(0, 255);
+  int taken = 0;
+  for (int n = 0; n < 200000; ++n) {
+    std::string field(std::size_t(length(gen)), ' ');
+    const int k = kind(gen);
+    const bool plain = k <= 1;
+    for (char& c : field) {
+      c = k == 3 && any_byte(gen) < 64 ? char(any_byte(gen)) : alphabet[pick(gen)];
+      if (plain && !(std::isdigit((unsigned char)c) || c == ' ' || c == '\t')) c = ' ';
+    }
+    int32_t point = -7;
+    if (plain_source_point(field, point)) {
+      ++taken;
+      ASSERT_EQ(point, source_point(to_number(field))) << "'" << field << "'";
+    } else {
+      ASSERT_FALSE(plain) << "'" << field << "'";
+    }
+  }
+  EXPECT_GT(taken, 100000);
+}

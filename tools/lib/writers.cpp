@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "pattern/grid.h"
+#include "pattern/matrix.h"
 
 namespace vorn::tools {
 
@@ -180,8 +181,7 @@ std::vector<int32_t> tilt_sources(int alpha) {
 }
 
 std::string matrix_path(const std::string& folder, int alpha) {
-  char name[64];
-  std::snprintf(name, sizeof name, "FFstep1_phi2_theta2_basic_%02d_V2-0.txt", alpha);
+  const std::string name = matrix_file_name(alpha_digits(alpha));
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;

@@ -29,7 +29,7 @@ std::vector<int32_t> identity_sources();
 // For each destination point, the nearest grid point of the untilted pattern
 // when the boresight (azimuth 0, elevation 0) is raised to elevation alpha.
 std::vector<int32_t> tilt_sources(int alpha);
-// "FFstep1_phi2_theta2_basic_" + two digits + "_V2-0.txt" in folder.
+// The Matrix file name of alpha (the reader's own) in folder.
 std::string matrix_path(const std::string& folder, int alpha);
 // All 91 files into folder.
 void write_all_matrices(const std::string& folder);
