@@ -471,6 +471,7 @@ struct RandomTableCase {
   const char* name;
   int lowest, highest;  // hundredths of a dB
 };
+void PrintTo(const RandomTableCase& c, std::ostream* os) { *os << c.name; }
 
 class RandomGains : public ::testing::TestWithParam<RandomTableCase> {};
 

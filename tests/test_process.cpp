@@ -69,6 +69,7 @@ struct FailingTone {
   void (*raise)();
   const char* line;
 };
+void PrintTo(const FailingTone& c, std::ostream* os) { *os << c.what; }
 
 class UnexpectedFailure : public ::testing::TestWithParam<FailingTone> {};
 
