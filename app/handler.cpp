@@ -1,4 +1,5 @@
 #include "app/flow.h"
+#include "pattern/ff_table.h"
 #include "report/numfmt.h"
 
 namespace vorn {
@@ -37,8 +38,7 @@ void handle_error(State& S, int number, int step_number) {
     way_back(S, WayBackTarget::FFName);
   }
   if (number == err::input_past_end && (cp == 100 || cp == 110 || cp == 120 || cp == 130)) {
-    fatal_error_display(S, {{" The FF Table file is not in accordance with the right format"},
-                            {" (number of lines and/or content of lines)."}});
+    ff_format_error(S);
   }
   if (number == err::file_not_found && cp == 200) {
     fatal_error_display(S, {matrix_line(S, "degree has not been found!", "degrees has not been found!")});

@@ -12,7 +12,6 @@ namespace vorn {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr int kFFFile = 1;
 
 // Characters start..start+count-1 (from 1) of text, as many as there are.
@@ -73,10 +72,12 @@ class CellGainCache {
   std::size_t used_ = 0;
 };
 
-const MessageLine kFormatLine1{" The FF Table file is not in accordance with the right format"};
-const MessageLine kFormatLine2{" (number of lines and/or content of lines)."};
-
 }  // namespace
+
+void ff_format_error(State& S) {
+  fatal_error_display(S, {{" The FF Table file is not in accordance with the right format"},
+                          {" (number of lines and/or content of lines)."}});
+}
 
 double cell_gain_of(double tot_dB) {
   const long double power = powl(10.0L, (long double)tot_dB / 10.0L);
@@ -157,9 +158,7 @@ void read_ff_table(State& S) {
     }
   }
 
-  if (S.line_text.compare(0, 3, "360") != 0) {
-    fatal_error_display(S, {kFormatLine1, kFormatLine2});
-  }
+  if (S.line_text.compare(0, 3, "360") != 0) ff_format_error(S);
   if ((float)S.Tot_dB[point_index(0, 90)] == S.Max_Gain) S.theta_max = 90;
   S.files.close_file(kFFFile);
 }
