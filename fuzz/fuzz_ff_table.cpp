@@ -50,18 +50,25 @@ const std::string kCommaNote = " Replacing commas by dots, please wait a little 
   std::abort();
 }
 
-// A line as a view into a text that outlives it.
+// A line as a view into a text that outlives it; base is the number of
+// the valid table's line it still is, -1 for a line of other bytes.
 struct Piece {
   const char* p;
   size_t n;
+  int32_t base = -1;
   std::string_view view() const { return {p, n}; }
 };
 
-// A valid table, written once by the table tool, and its lines.
+// A valid table, written once by the table tool, its lines and what the
+// model makes of each line's Tot_dB field: an edited table is mostly the
+// valid one, so the model looks up the lines it did not touch.
 struct Base {
   std::string text;
   std::vector<Piece> lines;
+  std::vector<double> value;
 };
+
+void field_of(std::string_view line, std::string& f);
 
 Base base_table(bool comma) {
   char path[] = "/tmp/fuzz-ff-table-XXXXXX";
@@ -78,10 +85,15 @@ Base base_table(bool comma) {
   size_t pos = 0;
   while (pos < b.text.size()) {
     const size_t end = b.text.find("\r\n", pos);
-    b.lines.push_back({b.text.data() + pos, end - pos});
+    b.lines.push_back({b.text.data() + pos, end - pos, int32_t(b.lines.size())});
     pos = end + 2;
   }
   if (b.lines.size() != kLines) fail("base table");
+  std::string field;
+  for (const Piece& l : b.lines) {
+    field_of(l.view(), field);
+    b.value.push_back((double)to_number(field));
+  }
   return b;
 }
 
@@ -150,15 +162,21 @@ bool shows(const Screen& screen, const std::string& text) {
   return false;
 }
 
-void check_values(const State& S, const std::vector<Piece>& lines, const Screen& screen) {
+void check_values(const State& S, const std::vector<Piece>& lines, const Base* table, const Screen& screen) {
   std::string field;
   float max_gain = -1000;
   int phi_max = 0, theta_max = 0;
   for (int theta = 180; theta >= 0; --theta)
     for (int phi = 0; phi <= 360; ++phi) {
       const int k = point_index(phi, theta);
-      field_of(lines[line_of(phi, theta) - 1].view(), field);
-      const double want = (double)to_number(field);
+      const Piece& line = lines[line_of(phi, theta) - 1];
+      double want;
+      if (table && line.base >= 0) {
+        want = table->value[size_t(line.base)];
+      } else {
+        field_of(line.view(), field);
+        want = (double)to_number(field);
+      }
       const double got = S.Tot_dB[k];
       if (!(got == want || (std::isnan(got) && std::isnan(want)))) fail("Tot_dB against the model");
       if ((float)want > max_gain) {
@@ -176,14 +194,23 @@ void check_values(const State& S, const std::vector<Piece>& lines, const Screen&
   if (shows(screen, kCommaNote) != (first.size() >= 33 && first[32] == ',')) fail("comma note");
 }
 
-void run(const std::string& text) {
+// lines: the lines of text as the reading rules split it, when the caller
+// knows them; otherwise they are split here.
+void run(const std::string& text, const std::vector<Piece>* known, const Base* table) {
   static const int fd = memfd_create("fuzz-ff-table", 0);
   if (fd < 0) fail("memfd");
   if (ftruncate(fd, 0) != 0) fail("ftruncate");
   if (!text.empty() && pwrite(fd, text.data(), text.size(), 0) != ssize_t(text.size())) fail("pwrite");
 
-  static std::vector<Piece> lines;
-  lines_of(text, kLines, lines);
+  static std::vector<Piece> split;
+  lines_of(text, kLines, split);
+  if (known) {
+    // The pieces must be the lines the rules find, or the model is wrong.
+    if (split.size() != std::min(known->size(), kLines)) fail("pieces against the split");
+    for (size_t i = 0; i < split.size(); ++i)
+      if (split[i].view() != (*known)[i].view()) fail("pieces against the split");
+  }
+  const std::vector<Piece>& lines = known ? *known : split;
   Expected want;
   try {
     want = predict(lines);
@@ -215,7 +242,7 @@ void run(const std::string& text) {
   if (got != want.end) fail("end against the model");
   if (got == End::Read) {
     if (S.files.is_open(1)) fail("file 1 left open");
-    check_values(S, lines, host.console.screen);
+    check_values(S, lines, known ? table : nullptr, host.console.screen);
   }
 }
 
@@ -233,17 +260,23 @@ size_t pick_line(uint8_t area, uint8_t hi, uint8_t lo, size_t count) {
   return n < count ? n : count - 1;
 }
 
+// Bytes that split or end a line: a changed line that holds one reads as
+// other lines than the pieces say.
+bool splits(std::string_view bytes) { return bytes.find_first_of("\r\n\x1a") != std::string_view::npos; }
+
 // Commands, each an op byte, three line bytes and a count byte:
 //   0 replace the line by the next count bytes, 1 insert them as a line,
 //   2 delete the line, 3 overwrite the line from character 24 + hi % 14 on
 //   (the Tot_dB field), 4 cut the table after the line, 5 append the
 //   bytes without a line end after the last line.
-void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, std::string& text) {
-  static std::vector<Piece> lines;
+// lines gets the lines of text; false when they must be split from it.
+bool edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, std::string& text,
+          std::vector<Piece>& lines) {
+  static std::deque<std::string> made;  // the text of every changed line
+  made.clear();
   lines = table.lines;
-  std::deque<std::string> made;  // the text of every changed line
   std::string extra;
-  bool tail = false;
+  bool tail = false, exact = true;
   for (int commands = 0; size >= 5 && commands < 24; ++commands) {
     const uint8_t op = p[0] % 6, area = p[1], hi = p[2], lo = p[3];
     size_t count = p[4];
@@ -259,11 +292,13 @@ void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, 
         if (!lines.empty()) {
           made.push_back(bytes);
           lines[n] = {made.back().data(), made.back().size()};
+          exact = exact && !splits(bytes);
         }
         break;
       case 1:
         made.push_back(bytes);
         lines.insert(lines.begin() + long(n), Piece{made.back().data(), made.back().size()});
+        exact = exact && !splits(bytes);
         break;
       case 2:
         if (!lines.empty()) lines.erase(lines.begin() + long(n));
@@ -276,6 +311,7 @@ void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, 
           l.replace(at, bytes.size(), bytes);
           made.push_back(std::move(l));
           lines[n] = {made.back().data(), made.back().size()};
+          exact = exact && !splits(bytes);
         }
         break;
       case 4:
@@ -284,6 +320,7 @@ void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, 
       default:
         tail = true;
         extra += bytes;
+        exact = exact && !splits(bytes);
         break;
     }
   }
@@ -294,6 +331,21 @@ void edit(const Base& table, const uint8_t* p, size_t size, bool last_line_end, 
   }
   if (!last_line_end && !lines.empty()) text.resize(text.size() - 2);
   if (tail) text += extra;
+  if (!exact) return false;
+  // The same lines as the reading rules find in text: the bytes after the
+  // last line end are a line of their own, and a last line without a line
+  // end and without bytes is none.
+  if (last_line_end || lines.empty()) {
+    if (!extra.empty()) {
+      made.push_back(extra);
+      lines.push_back({made.back().data(), made.back().size()});
+    }
+  } else if (!extra.empty()) {
+    made.push_back(std::string(lines.back().view()) + extra);
+    lines.back() = {made.back().data(), made.back().size()};
+  }
+  if (!lines.empty() && !last_line_end && lines.back().n == 0) lines.pop_back();
+  return true;
 }
 
 }  // namespace
@@ -317,8 +369,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.assign(b.text.data(), size_t(b.lines[12].p - b.text.data()));
     text.append(reinterpret_cast<const char*>(data + 1), size - 1);
   } else {
-    edit(base(comma), data + 1, size - 1, !(data[0] & 8), text);
+    const Base& b = base(comma);
+    static std::vector<Piece> pieces;
+    if (edit(b, data + 1, size - 1, !(data[0] & 8), text, pieces)) {
+      run(text, &pieces, &b);
+      return 0;
+    }
   }
-  run(text);
+  run(text, nullptr, nullptr);
   return 0;
 }

@@ -74,10 +74,24 @@ bool folder_exists(const std::string& name) {
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A pipe with no reader or a socket refuses with ENXIO too, but it is there:
+// only a device that does not answer is unavailable.
+bool pipe_or_socket(const std::string& name) {
+  struct stat st;
+  return ::stat(name.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
 int open_error(int code, const std::string& name) {
   int n = errno_row(code).on_open;
   if (n == kMissing) n = folder_exists(name) ? err::file_not_found : err::path_not_found;
+  if (code == ENXIO && pipe_or_socket(name)) n = err::file_not_found;
   return n;
+}
+
+// Back to blocking transfers once the open is through.
+void clear_nonblock(int fd) {
+  const int fl = ::fcntl(fd, F_GETFL);
+  if (fl >= 0 && (fl & O_NONBLOCK)) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
 }
 
 [[noreturn]] void raise_transfer_error(int code) { raise_error(errno_row(code).on_transfer); }
@@ -338,7 +352,10 @@ void FileTable::open_file(const std::string& name, FileMode mode, int number) {
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
 
-  int flags = O_CLOEXEC | (mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC);
+  // Without O_NONBLOCK a pipe waits in open(2) for its other end, and a
+  // serial line for its carrier: an open must answer at once.
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+              (mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC);
   int fd;
   do fd = ::open(path.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
@@ -350,15 +367,21 @@ void FileTable::open_file(const std::string& name, FileMode mode, int number) {
   f->fd = fd;
   f->mode = mode;
   if (mode == FileMode::Input) {
-    // A folder opens fine for reading on Linux, but it is no file.
+    // Only a regular file has an end to read to: a folder, a pipe, a socket
+    // or a device is no file.
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) raise_error(err::file_not_found);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) raise_error(err::file_not_found);
+    clear_nonblock(fd);
     // A small file needs no large block; one byte more meets its end at once.
     f->cap = kBlock;
     if (S_ISREG(st.st_mode) && std::size_t(st.st_size) < kBlock)
       f->cap = std::max(std::size_t(st.st_size) + 1, kSmallBlock);
     f->buf = std::make_unique_for_overwrite<unsigned char[]>(f->cap);
     f->peek();  // the first byte: a read fault shows here, a 26 ends the file
+  } else {
+    // A pipe with a reader takes the results as a file does: a full pipe
+    // waits for its reader instead of failing the write.
+    clear_nonblock(fd);
   }
   files_[number] = f.release();
 }

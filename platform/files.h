@@ -18,8 +18,11 @@ class FileTable {
   FileTable& operator=(const FileTable&) = delete;
 
   // "/" separates folders like the platform separator. Output creates or
-  // truncates. Errors: 53, 64, 68, 70, 76 for a refused open; 55 when the
-  // number is open; 70 or 75 when the first byte of an input file fails.
+  // truncates. No open waits: input takes only a regular file (a folder, a
+  // pipe, a socket or a device is 53), and a pipe without a reader refuses
+  // output at once with 53. Errors: 53, 64, 68, 70, 76 for a refused open;
+  // 55 when the number is open; 70 or 75 when the first byte of an input
+  // file fails.
   void open_file(const std::string& name, FileMode mode, int number);
   // A number that is not open is ignored.
   void close_file(int number);

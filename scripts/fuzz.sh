@@ -14,7 +14,13 @@ cmake --build build-fuzz -j"$(nproc)"
 for src in "${targets[@]}"; do
   name=$(basename "$src" .cpp)
   mkdir -p build-fuzz/corpus/"$name"
+  # Seeds start a target with inputs of every form, so a slow target gets
+  # past the shortest ones within the run; new inputs go to the first folder.
+  # A target may change the working directory while it runs: crash files
+  # come here all the same.
+  seeds=()
+  [ -d fuzz/seeds/"$name" ] && seeds=(fuzz/seeds/"$name")
   echo "-- $name for ${SECONDS_EACH}s"
   UBSAN_OPTIONS=halt_on_error=1 build-fuzz/"$name" -max_total_time="$SECONDS_EACH" -max_len=4096 -rss_limit_mb=2048 \
-    -print_final_stats=0 build-fuzz/corpus/"$name" 2>&1 | tail -n 3
+    -artifact_prefix="$PWD/" -print_final_stats=0 build-fuzz/corpus/"$name" "${seeds[@]}" 2>&1 | tail -n 3
 done

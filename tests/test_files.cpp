@@ -440,7 +440,50 @@ TEST(Files, OpenRefusalsGiveTheirNumbers) {
   EXPECT_FALSE(fs::exists("folder\\made.txt"));
 }
 
-TEST(Files, SocketIsAnUnavailableDevice) {
+// Whatever is not a regular file is no file to read: 53, the number free,
+// and at once. Each open runs in a child with an alarm, so an open that
+// waits for a pipe's other end fails the test instead of hanging it.
+TEST(Files, OnlyARegularFileIsRead) {
+  vorn::test::TempDir dir;
+  ASSERT_EQ(mkfifo("pipe.txt", 0600), 0);
+  ASSERT_EQ(mkfifo("written.txt", 0600), 0);
+  fs::create_directory("folder");
+  int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, "sock");
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  struct Case {
+    const char* what;
+    std::string name;
+    bool writer;  // a writer holds the pipe open and writes a line
+  } cases[] = {
+      {"pipe without a writer", "pipe.txt", false},
+      {"pipe with a writer", "written.txt", true},
+      {"folder", "folder", false},
+      {"socket", "sock", false},
+      {"character device", "/dev/null", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!fs::exists(c.name)) continue;  // no /dev/null in this sandbox
+    const int r = in_child([&] {
+      alarm(3);
+      if (c.writer) {
+        const int w = open(c.name.c_str(), O_RDWR);  // O_RDWR does not wait for a reader
+        if (w < 0 || write(w, "line\r\n", 6) != 6) return 251;
+      }
+      FileTable t;
+      const int e = error_of([&] { t.open_file(c.name, FileMode::Input, 1); });
+      return t.is_open(1) ? 252 : e;
+    });
+    EXPECT_EQ(r, vorn::err::file_not_found) << "(-1: the open did not come back)";
+  }
+  close(sock);
+}
+
+TEST(Files, SocketForOutputIsNoFile) {
   vorn::test::TempDir dir;
   int sock = socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(sock, 0);
@@ -449,9 +492,53 @@ TEST(Files, SocketIsAnUnavailableDevice) {
   std::strcpy(addr.sun_path, "sock");
   ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
   FileTable t;
-  EXPECT_EQ(error_of([&] { t.open_file("sock", FileMode::Input, 1); }), vorn::err::device_unavailable);
-  EXPECT_EQ(error_of([&] { t.open_file("sock", FileMode::Output, 1); }), vorn::err::device_unavailable);
+  EXPECT_EQ(error_of([&] { t.open_file("sock", FileMode::Output, 2); }), vorn::err::file_not_found);
+  EXPECT_FALSE(t.is_open(2));
   close(sock);
+}
+
+// No reader: refused at once, as a name that cannot be a file.
+TEST(Files, PipeWithoutAReaderRefusesOutputAtOnce) {
+  vorn::test::TempDir dir;
+  ASSERT_EQ(mkfifo("pipe.txt", 0600), 0);
+  const int r = in_child([] {
+    alarm(3);
+    FileTable t;
+    const int e = error_of([&] { t.open_file("pipe.txt", FileMode::Output, 2); });
+    return t.is_open(2) ? 252 : e;
+  });
+  EXPECT_EQ(r, vorn::err::file_not_found) << "(-1: the open did not come back)";
+}
+
+// With a reader the pipe takes the results like a file; a write larger
+// than the pipe holds waits for the reader instead of failing.
+TEST(Files, PipeWithAReaderTakesEveryByte) {
+  vorn::test::TempDir dir;
+  ASSERT_EQ(mkfifo("pipe.txt", 0600), 0);
+  const std::string big(300000, 'x');
+  const int r = in_child([&] {
+    alarm(5);
+    const int rd = open("pipe.txt", O_RDONLY | O_NONBLOCK);
+    if (rd < 0) return 251;
+    const pid_t reader = fork();
+    if (reader == 0) {
+      fcntl(rd, F_SETFL, 0);
+      usleep(100000);  // the pipe fills up first
+      std::size_t got = 0;
+      char buf[65536];
+      for (ssize_t n; (n = read(rd, buf, sizeof buf)) > 0;) got += std::size_t(n);
+      _exit(got == big.size() + 2 ? 0 : 1);
+    }
+    FileTable t;
+    t.open_file("pipe.txt", FileMode::Output, 2);
+    close(rd);
+    t.write_item(2, big, true);
+    t.close_file(2);
+    int status = 0;
+    waitpid(reader, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 253;
+  });
+  EXPECT_EQ(r, 0) << "(75: a full pipe failed the write; 253: bytes lost)";
 }
 
 TEST(Files, FirstByteThatCannotBeReadGives75) {
