@@ -35,7 +35,7 @@
 #include "app/flow.h"
 #include "app/state.h"
 #include "pattern/matrix.h"
-#include "platform/headless.h"
+#include "tests/support/headless.h"
 
 #if defined(__has_attribute) && __has_attribute(no_sanitize_coverage)
 #define NO_COVERAGE __attribute__((no_sanitize_coverage))
