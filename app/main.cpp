@@ -50,7 +50,7 @@ bool flow_stopped_within(const std::atomic<bool>& flow_done, int64_t limit_ms) {
 
 int main(int argc, char** argv) {
   // Before any thread, so that every thread inherits it.
-  vorn::ignore_file_size_signal();
+  vorn::ignore_write_signals();
   vorn::Audio audio;
   if (const int status = audio.open(); status != 0) return status;
   enter_program_folder();

@@ -4,11 +4,12 @@
 
 namespace vorn {
 
-void ignore_file_size_signal() {
+void ignore_write_signals() {
   struct sigaction sa {};
   sa.sa_handler = SIG_IGN;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGXFSZ, &sa, nullptr);
+  sigaction(SIGPIPE, &sa, nullptr);
 }
 
 }  // namespace vorn

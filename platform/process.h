@@ -4,9 +4,10 @@
 
 namespace vorn {
 
-// A write past the file-size limit (RLIMIT_FSIZE) would otherwise kill the
-// process with SIGXFSZ; ignored, the write fails with EFBIG and is reported
-// like any other refused write.
-void ignore_file_size_signal();
+// A write past the file-size limit (RLIMIT_FSIZE) or into a pipe whose
+// reader has gone would otherwise kill the process with SIGXFSZ or SIGPIPE;
+// with both ignored the write fails with EFBIG or EPIPE and is reported like
+// any other refused write.
+void ignore_write_signals();
 
 }  // namespace vorn

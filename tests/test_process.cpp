@@ -1,10 +1,14 @@
 // What the program sets for the whole process, and what no step answers.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <fstream>
 #include <new>
+
+#include "app/errors.h"
 
 #include "platform/process.h"
 #include "support/child.h"
@@ -23,7 +27,7 @@ namespace {
 std::string save_under_limit(bool ignore_signal) {
   return test::in_child([ignore_signal] {
     signal(SIGXFSZ, SIG_DFL);
-    if (ignore_signal) ignore_file_size_signal();
+    if (ignore_signal) ignore_write_signals();
     Session r;
     r.host.type("100\r300\rt.txt\r4\r0\rkN\rY\rlim\r");
     r.host.type_ahead("k");
@@ -60,6 +64,38 @@ TEST(FileSizeSignal, AtItsDefaultTheWriteKillsTheProcess) {
   test::identity_matrices({0});
   EXPECT_EQ(save_under_limit(false), "child failed");
   EXPECT_EQ(file_text("lim.txt").size(), 145u);
+}
+
+// The results go to a named pipe whose reader leaves after the first line;
+// the signal starts at its default. Returns what the second write gave.
+std::string write_after_reader_left(bool ignore_signal) {
+  return test::in_child([ignore_signal]() -> std::string {
+    signal(SIGPIPE, SIG_DFL);
+    if (ignore_signal) ignore_write_signals();
+    if (mkfifo("out.txt", 0600) != 0) return "no fifo";
+    const int reader = open("out.txt", O_RDONLY | O_NONBLOCK);
+    FileTable files;
+    files.open_file("out.txt", FileMode::Output, 2);
+    files.write_item(2, "first", true);
+    close(reader);
+    try {
+      files.write_item(2, "second", true);
+    } catch (const NumberedError& e) {
+      return "error " + std::to_string(e.number);
+    }
+    return "written";
+  });
+}
+
+TEST(PipeSignal, IgnoredAWriteToAPipeWithoutReaderIsError75) {
+  TempDir dir;
+  EXPECT_EQ(write_after_reader_left(true), "error 75");
+}
+
+// At its default the write kills the process: the case above can fail.
+TEST(PipeSignal, AtItsDefaultTheWriteKillsTheProcess) {
+  TempDir dir;
+  EXPECT_EQ(write_after_reader_left(false), "child failed");
 }
 
 // A failure that no step answers ends the flow like a close of the window:
