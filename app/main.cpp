@@ -14,7 +14,7 @@
 #include "app/flow.h"
 #include "app/state.h"
 #include "platform/audio.h"
-#include "platform/clock_ms.h"
+#include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/real_host.h"
 #include "platform/window.h"

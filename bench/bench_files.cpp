@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "platform/files.h"
+#include "platform/to_number.h"
 
 namespace {
 

@@ -33,6 +33,7 @@
 #include "app/flow.h"
 #include "app/state.h"
 #include "pattern/ff_table.h"
+#include "platform/to_number.h"
 #include "tests/support/headless.h"
 #include "tools/lib/writers.h"
 

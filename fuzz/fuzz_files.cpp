@@ -13,6 +13,7 @@
 
 #include "app/errors.h"
 #include "platform/files.h"
+#include "platform/to_number.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/flow.h"
+#include "platform/to_number.h"
 
 namespace vorn {
 

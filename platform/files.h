@@ -20,7 +20,7 @@ class FileTable {
   // "/" separates folders like the platform separator. Output creates or
   // truncates. No open waits: input takes only a regular file (a folder, a
   // pipe, a socket or a device is 53), and a pipe without a reader refuses
-  // output at once with 53. Errors: 53, 64, 68, 70, 76 for a refused open;
+  // output at once with 53. Errors: 53, 68, 70, 76 for a refused open;
   // 55 when the number is open; 70 or 75 when the first byte of an input
   // file fails.
   void open_file(const std::string& name, FileMode mode, int number);
@@ -58,14 +58,5 @@ class FileTable {
   Open& input(int number);
   Open* files_[kMaxNumber + 1];
 };
-
-// Text to number in extended precision (64-bit mantissa). Blanks and tabs
-// are skipped anywhere; the first byte that cannot continue the number ends
-// it; no number gives 0. Error 6 for a radix number longer than 64 bits.
-long double to_number(const std::string& text);
-
-// The local date as mm-dd-yyyy and the local time as hh:mm:ss.
-std::string date_text();
-std::string time_text();
 
 }  // namespace vorn

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/clock_ms.h"
+#include "platform/clock.h"
 
 namespace vorn {
 

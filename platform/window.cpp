@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock_ms.h"
+#include "platform/clock.h"
 #include "platform/glyphs.h"
 #include "platform/window_keys.h"
 

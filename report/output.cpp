@@ -3,6 +3,7 @@
 #include "app/flow.h"
 #include "gt/zone.h"
 #include "pattern/grid.h"
+#include "platform/clock.h"
 #include "report/numfmt.h"
 
 namespace vorn {

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "app/errors.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "tests/support/harness.h"
 

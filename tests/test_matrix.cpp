@@ -8,6 +8,7 @@
 
 #include "app/errors.h"
 #include "platform/files.h"
+#include "platform/to_number.h"
 #include "pattern/matrix.h"
 #include "support/harness.h"
 #include "tools/lib/writers.h"

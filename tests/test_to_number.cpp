@@ -9,6 +9,7 @@
 
 #include "app/errors.h"
 #include "platform/files.h"
+#include "platform/to_number.h"
 
 using vorn::to_number;
 
