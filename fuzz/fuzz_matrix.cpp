@@ -295,7 +295,7 @@ const Place& place() {
     if (q.file < 0 || q.home < 0 || !mkdtemp(dir)) fail("setup");
     q.folder = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const std::string target = "/proc/self/fd/" + std::to_string(q.file);
-    if (q.folder < 0 || symlinkat(target.c_str(), q.folder, matrix_file_name(0).c_str()) != 0) fail("setup");
+    if (q.folder < 0 || symlinkat(target.c_str(), q.folder, matrix_file_name(alpha_digits(0)).c_str()) != 0) fail("setup");
     return q;
   }();
   return p;
