@@ -21,8 +21,7 @@ void ask(State& S, const std::string& question, int16_t& answer) {
 
 // Every table page of the menu: a cleared screen, the summary, the heading
 // and the rows from..to in steps of by, the page prompt and the key wait.
-// Choice 2 hands the page's bounds to show_rows; choice 3 counts a full
-// page once its rows are done, before the prompt. Only choices 2 and 3 beep.
+// Choice 2 hands the page's bounds to show_rows. Only choices 2 and 3 beep.
 void table_page(State& S, int from, int to, int by) {
   S.con.clear_screen();
   show_summary(S);
@@ -34,7 +33,6 @@ void table_page(State& S, int from, int to, int by) {
     S.con.set_colour(14);
     print_heading(S);
     for (S.alpha = int16_t(from); S.alpha <= to; S.alpha = int16_t(S.alpha + by)) compute_row(S);
-    if (S.menu_choice == 3 && to < S.last_alpha) ++S.page_number;
   }
   end_page(S, S.menu_choice == 2 || S.menu_choice == 3);
 }
@@ -90,6 +88,7 @@ void choice_3(State& S) {
       return;
     }
     table_page(S, from, from + 18, 1);
+    ++S.page_number;
   }
 }
 
