@@ -154,17 +154,18 @@ void load_matrix(State& S) {
     std::size_t k = 0;
     while (k < n) {
       std::size_t m = k;
+      int64_t j = 0;
       for (; m < n; ++m) {
         pass_checkpoint(S, 210);
-        const int64_t j = plain_source(index_of(batch[m]));
+        j = plain_source(index_of(batch[m]));
         if (uint64_t(j) > uint64_t(kPoints)) break;
         source[m] = int32_t(j);
       }
       for (std::size_t t = k; t < m; ++t) rot[i++] = cell[source[t]];
       if (m == n) break;
+      // The record that stopped the sweep: j is its plain value, or -1.
       record = batch[m];
       field = index_of(record);
-      int64_t j = plain_source(field);
       if (j < 0) {
         show_record();
         long double number = 0;
